@@ -1,0 +1,35 @@
+#!/bin/sh
+# Installs, as root on Debian 12, whatever the build and the tests need and is not there yet.
+#   install-deps.sh run    what building and running the Linux program needs
+#   install-deps.sh test   all of that, plus the Windows cross-compiler, Wine, Xvfb and the tools
+set -eu
+purpose=${1:-test}
+
+packages="cmake ninja-build g++ pkg-config libfltk1.3-dev libgif-dev libx11-dev default-jre-headless"
+if [ "$purpose" = test ]; then
+    packages="$packages googletest libgtest-dev libgmock-dev clang clang-tidy clang-format
+        libclang-rt-14-dev default-jdk-headless g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+        wine wine64 xvfb xdotool x11-utils imagemagick locales util-linux dpkg-dev file zip unzip"
+fi
+
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+        || missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    # shellcheck disable=SC2086
+    apt-get install -y -q --no-install-recommends $missing
+fi
+
+if [ "$purpose" = test ]; then
+    # The number-reading tests switch to a locale whose decimal separator is a comma.
+    if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+        grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null \
+            || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
+        locale-gen >/dev/null
+    fi
+fi

@@ -1,0 +1,62 @@
+#include "app/launch/server_command_line.h"
+
+#include <array>
+
+namespace pellatone {
+
+namespace {
+
+struct ClassPathEntry {
+    std::string_view relativePath;
+    bool last;
+};
+
+// The entries are fixed: they do not depend on which files exist.
+constexpr std::array<ClassPathEntry, 11> kServerClassPath{{
+    {"\\Vexmora\\lib\\comm.jar", false},
+    {"\\Vexmora\\lib\\jdc.jar", false},
+    {"\\Vexmora\\lib\\jxl.jar", false},
+    {"\\Vexmora\\lib\\log4j-1.2.8.jar", false},
+    {"\\Vexmora\\lib\\Vexmora.jar", false},
+    {"\\Vexmora\\lib\\slf4j-log4j12-1.1.0.jar", false},
+    {"\\Vexmora\\lib\\slf4j-api-1.1.0.jar", false},
+    {"\\Vexmora\\lib\\slf4j-simple-1.1.0.jar", false},
+    {"\\Vexmora\\lib\\swing-layout-1.0.jar", false},
+    {"\\Vexmora\\lib\\win32com.dll.jar", false},
+    {"\\Vexmora", true},
+}};
+
+}  // namespace
+
+std::string BuildServerCommandLine(std::string_view javaHomeFolder,
+                                   std::string_view applicationFolder,
+                                   PathConvention convention) {
+    const bool windows = convention == PathConvention::kWindows;
+    std::string line;
+    if (javaHomeFolder.empty()) {
+        line += "java ";
+    } else {
+        // Quoted so that a Java home with blanks is neither split nor open to a
+        // "C:\Program.exe" hijack.
+        line += '"';
+        line += javaHomeFolder;
+        line += windows ? "\\bin\\java.exe" : "/bin/java";
+        line += "\" ";
+    }
+    line += "-classpath ";
+    for (const ClassPathEntry& entry : kServerClassPath) {
+        line += '"';
+        line += applicationFolder;
+        line += InConvention(entry.relativePath, convention);
+        line += '"';
+        if (entry.last) {
+            line += ' ';
+        } else {
+            line += windows ? ';' : ':';
+        }
+    }
+    line += kServerMainClass;
+    return line;
+}
+
+}  // namespace pellatone

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace pellatone {
+
+// The two file operations the extension installation needs.
+class FileSystem {
+public:
+    FileSystem() = default;
+    FileSystem(const FileSystem&) = delete;
+    FileSystem& operator=(const FileSystem&) = delete;
+    virtual ~FileSystem() = default;
+
+    // True when a file (not a folder) exists at the path. Raises RunTimeError when the test
+    // itself fails.
+    [[nodiscard]] virtual bool FileExists(const std::string& path) = 0;
+
+    // Copies the source file into the existing destination folder (given with its trailing
+    // separator) under the source's own name, replacing a file of that name. The file appears
+    // complete or not at all. Raises RunTimeError when the source or the folder is missing or the
+    // copy is refused or fails.
+    virtual void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) = 0;
+};
+
+}  // namespace pellatone

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+#include "app/splash_window.h"
+#include "platform/file_system.h"
+#include "platform/platform_services.h"
+
+namespace pellatone {
+
+// Each platform folder implements these once.
+
+std::unique_ptr<PlatformServices> CreatePlatformServices();
+std::unique_ptr<FileSystem> CreateFileSystem();
+
+// Loads frmSplash, shows it centred, arms Timer1 and runs the event loop until no window is left;
+// `onTimer1Tick` runs on the first tick. Returns false, having shown nothing, when there is no
+// display to show it on; the caller then runs the start-up sequence at once.
+bool RunSplashWindow(const Timer1Handler& onTimer1Tick);
+
+}  // namespace pellatone

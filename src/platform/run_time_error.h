@@ -1,0 +1,44 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace pellatone {
+
+// The one error type of the program: a run-time error number and the text shown to the user.
+// Numbers follow the classic run-time error table where one fits, so reports stay familiar.
+class RunTimeError : public std::runtime_error {
+public:
+    RunTimeError(int number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+
+    [[nodiscard]] int Number() const noexcept { return number_; }
+    [[nodiscard]] std::string Description() const { return what(); }
+
+private:
+    int number_;
+};
+
+namespace error_number {
+inline constexpr int kTypeMismatch = 13;
+inline constexpr int kFileNotFound = 53;
+inline constexpr int kDeviceIoError = 57;
+inline constexpr int kDiskFull = 61;
+inline constexpr int kPathFileAccessError = 75;
+inline constexpr int kPathNotFound = 76;
+inline constexpr int kUnsupportedValueType = 1001;
+}  // namespace error_number
+
+RunTimeError TypeMismatch();
+RunTimeError FileNotFound();
+RunTimeError PathFileAccessError();
+RunTimeError PathNotFound();
+
+// Maps an errno value from a failed file or process operation onto the run-time error the user
+// sees: the classic numbers where one fits, else the system's own description.
+RunTimeError ErrorFromErrno(int errnoValue);
+
+// "Run-time error 'N':", a blank line, then the description (lines joined with CR LF).
+std::string UncaughtErrorReport(const RunTimeError& error);
+
+}  // namespace pellatone

@@ -1,0 +1,128 @@
+#include "app/launch/server_command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/command_line_arguments.h"
+
+namespace pellatone {
+namespace {
+
+// The eleven entries for an application folder, in the Windows convention.
+std::string WindowsClassPath(const std::string& app) {
+    std::string entries;
+    for (const char* jar :
+         {"comm.jar", "jdc.jar", "jxl.jar", "log4j-1.2.8.jar", "Vexmora.jar",
+          "slf4j-log4j12-1.1.0.jar", "slf4j-api-1.1.0.jar", "slf4j-simple-1.1.0.jar",
+          "swing-layout-1.0.jar", "win32com.dll.jar"}) {
+        entries += "\"" + app + "\\Vexmora\\lib\\" + jar + "\";";
+    }
+    return entries + "\"" + app + "\\Vexmora\"";
+}
+
+TEST(BuildServerCommandLine, WindowsExampleByteForByteWithQuotedExecutable) {
+    EXPECT_EQ(
+        BuildServerCommandLine("C:\\jre", "C:\\app", PathConvention::kWindows),
+        R"("C:\jre\bin\java.exe" -classpath "C:\app\Vexmora\lib\comm.jar";"C:\app\Vexmora\lib\jdc.jar";)"
+        R"("C:\app\Vexmora\lib\jxl.jar";"C:\app\Vexmora\lib\log4j-1.2.8.jar";"C:\app\Vexmora\lib\Vexmora.jar";)"
+        R"("C:\app\Vexmora\lib\slf4j-log4j12-1.1.0.jar";"C:\app\Vexmora\lib\slf4j-api-1.1.0.jar";)"
+        R"("C:\app\Vexmora\lib\slf4j-simple-1.1.0.jar";"C:\app\Vexmora\lib\swing-layout-1.0.jar";)"
+        R"("C:\app\Vexmora\lib\win32com.dll.jar";"C:\app\Vexmora" VEXMORA.Frame11)");
+}
+
+struct WindowsCase {
+    const char* name;
+    std::string javaHome;
+    std::string applicationFolder;
+    std::string expectedStart;
+};
+
+class WindowsCommandLine : public ::testing::TestWithParam<WindowsCase> {};
+
+TEST_P(WindowsCommandLine, StartsAsExpectedAndCarriesTheFolderInEveryEntry) {
+    const WindowsCase& c = GetParam();
+    const std::string line =
+        BuildServerCommandLine(c.javaHome, c.applicationFolder, PathConvention::kWindows);
+    EXPECT_EQ(line, c.expectedStart + "-classpath " + WindowsClassPath(c.applicationFolder) +
+                        " VEXMORA.Frame11");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WindowsCommandLine,
+    ::testing::Values(
+        WindowsCase{"EmptyJavaHomeGivesBareJava", "", "C:\\app", "java "},
+        WindowsCase{"BlanksInJavaHomeAreQuoted", "C:\\Program Files\\Java\\jre1.6.0",
+                    "C:\\app", "\"C:\\Program Files\\Java\\jre1.6.0\\bin\\java.exe\" "},
+        WindowsCase{"TrailingBackslashOfJavaHomeIsKept", "C:\\jre\\", "C:\\app",
+                    "\"C:\\jre\\\\bin\\java.exe\" "},
+        WindowsCase{"BlanksOnlyJavaHomeCountsAsAFolder", "  ", "C:\\app",
+                    "\"  \\bin\\java.exe\" "},
+        WindowsCase{"DriveRootApplicationFolderDoublesTheBackslash", "C:\\jre", "C:\\",
+                    "\"C:\\jre\\bin\\java.exe\" "},
+        WindowsCase{"ApplicationFolderWithBlanks", "C:\\jre", "C:\\Program Files\\Pellatone",
+                    "\"C:\\jre\\bin\\java.exe\" "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BuildServerCommandLine, DriveRootEntriesHoldDoubledBackslashes) {
+    const std::string line = BuildServerCommandLine("", "C:\\", PathConvention::kWindows);
+    EXPECT_NE(line.find("\"C:\\\\Vexmora\\lib\\comm.jar\";"), std::string::npos);
+    EXPECT_NE(line.find(";\"C:\\\\Vexmora\" VEXMORA.Frame11"), std::string::npos);
+}
+
+TEST(BuildServerCommandLine, GrowsByElevenTimesTheApplicationFolder) {
+    const std::size_t shortLine = BuildServerCommandLine("", "C:\\a", PathConvention::kWindows).size();
+    const std::size_t longLine =
+        BuildServerCommandLine("", "C:\\a\\0123456789", PathConvention::kWindows).size();
+    EXPECT_EQ(longLine - shortLine, 11U * 11U);
+}
+
+TEST(BuildServerCommandLine, EndsWithTheMainClassAndNothingElse) {
+    for (const auto convention : {PathConvention::kWindows, PathConvention::kPosix}) {
+        const std::string line = BuildServerCommandLine("x", "y", convention);
+        EXPECT_TRUE(line.ends_with("\" VEXMORA.Frame11")) << line;
+    }
+}
+
+TEST(BuildServerCommandLine, PosixConventionUsesSlashesColonsAndBinJava) {
+    EXPECT_EQ(
+        BuildServerCommandLine("/usr/lib/jvm/java-17", "/opt/pellatone", PathConvention::kPosix),
+        R"("/usr/lib/jvm/java-17/bin/java" -classpath "/opt/pellatone/Vexmora/lib/comm.jar":)"
+        R"("/opt/pellatone/Vexmora/lib/jdc.jar":"/opt/pellatone/Vexmora/lib/jxl.jar":)"
+        R"("/opt/pellatone/Vexmora/lib/log4j-1.2.8.jar":"/opt/pellatone/Vexmora/lib/Vexmora.jar":)"
+        R"("/opt/pellatone/Vexmora/lib/slf4j-log4j12-1.1.0.jar":)"
+        R"("/opt/pellatone/Vexmora/lib/slf4j-api-1.1.0.jar":)"
+        R"("/opt/pellatone/Vexmora/lib/slf4j-simple-1.1.0.jar":)"
+        R"("/opt/pellatone/Vexmora/lib/swing-layout-1.0.jar":)"
+        R"("/opt/pellatone/Vexmora/lib/win32com.dll.jar":"/opt/pellatone/Vexmora" VEXMORA.Frame11)");
+    EXPECT_TRUE(BuildServerCommandLine("", "/", PathConvention::kPosix)
+                    .starts_with("java -classpath \"//Vexmora/lib/comm.jar\":"));
+}
+
+// The built line, split as the platform splits it, gives exactly the intended arguments.
+TEST(BuildServerCommandLine, SplitsIntoProgramSwitchClassPathAndMainClass) {
+    struct Case {
+        PathConvention convention;
+        std::string javaHome, app, program, classPathStart, separator;
+    };
+    for (const Case& c : {
+             Case{PathConvention::kPosix, "/opt/my jre", "/srv/Pella tone", "/opt/my jre/bin/java",
+                  "/srv/Pella tone/Vexmora/lib/comm.jar", ":"},
+             Case{PathConvention::kWindows, "C:\\Program Files\\jre", "C:\\",
+                  "C:\\Program Files\\jre\\bin\\java.exe", "C:\\\\Vexmora\\lib\\comm.jar", ";"},
+             Case{PathConvention::kPosix, "", "/a", "java", "/a/Vexmora/lib/comm.jar", ":"},
+         }) {
+        const auto arguments =
+            SplitCommandLine(BuildServerCommandLine(c.javaHome, c.app, c.convention));
+        ASSERT_EQ(arguments.size(), 4U);
+        EXPECT_EQ(arguments[0], c.program);
+        EXPECT_EQ(arguments[1], "-classpath");
+        EXPECT_TRUE(arguments[2].starts_with(c.classPathStart + c.separator)) << arguments[2];
+        EXPECT_TRUE(arguments[2].ends_with(c.separator + c.app +
+                                           InConvention("\\Vexmora", c.convention)));
+        EXPECT_EQ(arguments[3], "VEXMORA.Frame11");
+    }
+}
+
+}  // namespace
+}  // namespace pellatone

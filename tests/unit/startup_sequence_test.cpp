@@ -1,0 +1,128 @@
+#include "app/startup_sequence.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/launch/server_command_line.h"
+#include "support/fake_file_system.h"
+#include "support/fake_platform.h"
+#include "support/fake_registry.h"
+
+namespace pellatone {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::FakeFileSystem;
+using testing::FakePlatform;
+using testing::FakeRegistry;
+using testing::FakeSplashWindow;
+using testing::ProgramEnded;
+
+class StartupSequenceTest : public ::testing::Test {
+protected:
+    std::vector<std::string> log;
+    FakePlatform platform{log};
+    FakeRegistry registry{log};
+    FakeFileSystem fileSystem{log};
+    FakeSplashWindow splash{log};
+    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, {}};
+
+    // Runs Timer1's handler the way the entry does, reporting uncaught errors.
+    void Tick() {
+        RunReportingUncaughtErrors(platform, [&] { RunStartupSequence(&splash, context); });
+    }
+    [[nodiscard]] std::string ExpectedCommandLine() const {
+        return BuildServerCommandLine(context.JavaHomeFolder, "C:\\app", PathConvention::kWindows);
+    }
+};
+
+TEST_F(StartupSequenceTest, UnloadsTheWindowFirstThenStartsFromTheApplicationFolder) {
+    Tick();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), "unload splash");
+    EXPECT_THAT(platform.startedCommandLines, ElementsAre(ExpectedCommandLine()));
+    EXPECT_TRUE(platform.startedCommandLines[0].starts_with("java -classpath "));
+    // The folder change wraps the start exactly.
+    const std::vector<std::string> tail(log.end() - 4, log.end());
+    EXPECT_THAT(tail, ElementsAre("get working folder", "set working folder: C:\\app",
+                                  "start process in C:\\app: " + ExpectedCommandLine(),
+                                  "set working folder: C:\\users\\me"));
+    EXPECT_EQ(platform.workingFolder, "C:\\users\\me");
+}
+
+TEST_F(StartupSequenceTest, HeadlessRunHasNoWindowToUnload) {
+    RunStartupSequence(nullptr, context);
+    EXPECT_EQ(platform.startedCommandLines.size(), 1U);
+    EXPECT_THAT(log, ::testing::Not(::testing::Contains("unload splash")));
+}
+
+struct FailureCase {
+    const char* name;
+    void (*arrange)(FakePlatform&);
+    std::string report;
+    bool started;
+    std::string workingFolderAfterwards;
+};
+
+class StartupSequenceFailure : public StartupSequenceTest,
+                               public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(StartupSequenceFailure, IsReportedAsUncaughtAndEndsTheProgram) {
+    const FailureCase& c = GetParam();
+    c.arrange(platform);
+    try {
+        Tick();
+        FAIL() << "the program did not end";
+    } catch (const ProgramEnded& ended) {
+        EXPECT_EQ(ended.exitStatus, exit_status::kUncaughtError);
+    }
+    EXPECT_EQ(log.front(), "unload splash");
+    EXPECT_EQ(log[log.size() - 2], "uncaught error: " + c.report);
+    EXPECT_EQ(platform.startedCommandLines.size(), c.started ? 1U : 0U);
+    EXPECT_EQ(platform.workingFolder, c.workingFolderAfterwards);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StartupSequenceFailure,
+    ::testing::Values(
+        FailureCase{"ApplicationFolderCannotBeEntered",
+                    [](FakePlatform& p) { p.failSetWorkingFolderTo = "C:\\app"; },
+                    "Run-time error '76':\r\n\r\nPath not found", false, "C:\\users\\me"},
+        FailureCase{"JavaCannotBeFound",
+                    [](FakePlatform& p) { p.failStartProcess = FileNotFound(); },
+                    "Run-time error '53':\r\n\r\nFile not found", false, "C:\\app"},
+        FailureCase{"RememberedFolderCannotBeRestored",
+                    [](FakePlatform& p) { p.failSetWorkingFolderTo = "C:\\users\\me"; },
+                    "Run-time error '76':\r\n\r\nPath not found", true, "C:\\app"},
+        FailureCase{"WorkingFolderCannotBeRead",
+                    [](FakePlatform& p) { p.failGetWorkingFolder = PathFileAccessError(); },
+                    "Run-time error '75':\r\n\r\nPath/File access error", false, "C:\\users\\me"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UncaughtErrorReport, NamesTheNumberThenABlankLineThenTheDescription) {
+    EXPECT_EQ(UncaughtErrorReport(RunTimeError(1001, "Unsupported value type")),
+              "Run-time error '1001':\r\n\r\nUnsupported value type");
+}
+
+TEST(RunReportingUncaughtErrors, ReportsOtherExceptionsToo) {
+    std::vector<std::string> log;
+    FakePlatform platform{log};
+    EXPECT_THROW(RunReportingUncaughtErrors(platform, [] { throw std::logic_error("boom"); }),
+                 ProgramEnded);
+    EXPECT_THAT(log, ElementsAre(HasSubstr("Run-time error '51':\r\n\r\nboom"), "end program: 1"));
+}
+
+TEST(RunReportingUncaughtErrors, LetsAnOrderlyEndPassUntouched) {
+    std::vector<std::string> log;
+    FakePlatform platform{log};
+    EXPECT_THROW(RunReportingUncaughtErrors(platform, [&] { platform.EndProgram(2); }),
+                 ProgramEnded);
+    EXPECT_THAT(log, ElementsAre("end program: 2"));
+}
+
+}  // namespace
+}  // namespace pellatone

@@ -1,0 +1,72 @@
+#include "platform/text_to_number.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+#include "platform/run_time_error.h"
+
+namespace pellatone {
+namespace {
+
+struct NumberCase {
+    std::string text;
+    double value;
+};
+
+class TextToNumberReads : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(TextToNumberReads, TheDecimalNumber) {
+    EXPECT_DOUBLE_EQ(TextToNumber(GetParam().text), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TextToNumberReads,
+                         ::testing::Values(NumberCase{"1.5", 1.5}, NumberCase{"1.4", 1.4},
+                                           NumberCase{"9", 9.0}, NumberCase{"17.", 17.0},
+                                           NumberCase{".5", 0.5}, NumberCase{" 1.6 ", 1.6},
+                                           NumberCase{"\t2\t", 2.0}, NumberCase{"-1.5", -1.5},
+                                           NumberCase{"+1.5", 1.5}, NumberCase{"010", 10.0}));
+
+class TextToNumberRejects : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(TextToNumberRejects, WithTypeMismatch) {
+    try {
+        (void)TextToNumber(GetParam());
+        FAIL() << "no error for '" << GetParam() << "'";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.Number(), 13);
+        EXPECT_EQ(error.Description(), "Type mismatch");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TextToNumberRejects,
+                         ::testing::Values("", " ", ".", "-", "+", "1,5", "1.4.", "1_4", "abc",
+                                           "1e5", "0x1", "inf", "nan", "1.5a", "1 5", "+-1",
+                                           "1..5"));
+
+// A comma locale must not change how "1.5" and "1.4" read.
+TEST(TextToNumber, IgnoresTheUserLocale) {
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    bool switched = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr) {
+            switched = true;
+            break;
+        }
+    }
+    if (!switched) {
+#ifdef _WIN32
+        GTEST_SKIP() << "no comma locale available";
+#else
+        FAIL() << "no comma locale installed (the test set-up generates de_DE.UTF-8)";
+#endif
+    }
+    EXPECT_DOUBLE_EQ(TextToNumber("1.5"), 1.5);
+    EXPECT_DOUBLE_EQ(TextToNumber("1.4"), 1.4);
+    EXPECT_THROW((void)TextToNumber("1,5"), RunTimeError);
+    std::setlocale(LC_ALL, previous.c_str());
+}
+
+}  // namespace
+}  // namespace pellatone
