@@ -25,6 +25,12 @@ for preset in ci clang asan windows; do
     fi
 done
 
+echo "=== lint"
+./scripts/lint.sh build/ci || failed="$failed lint"
+
+echo "=== fuzz"
+./scripts/fuzz.sh "${PELLATONE_FUZZ_SECONDS:-30}" || failed="$failed fuzz"
+
 if [ -n "$failed" ]; then
     echo "FAILED:$failed"
     exit 1
