@@ -1,0 +1,44 @@
+#!/bin/sh
+# Launch benchmark (as root): the program headless against the launcher script an administrator
+# would write, on the same application folder and Java runtime tree, at least 30 runs each.
+# A private mount namespace lays a prepared runtime tree over /usr/lib/jvm and the extension's
+# source folder over /opt/maradel; the machine's own folders are not touched.
+#   scripts/benchmark.sh [runs] [program]
+set -eu
+cd "$(dirname "$0")/.."
+runs=${1:-50}
+program=${2:-build/release/src/app/pellatone}
+[ "$runs" -ge 30 ] || { echo "at least 30 runs" >&2; exit 2; }
+if [ ! -x "$program" ]; then
+    cmake --preset release >/dev/null && cmake --build --preset release
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT INT TERM
+app="$work/app"
+jvm="$work/jvm"
+maradel="$work/maradel"
+mkdir -p "$app/Vexmora/lib" "$maradel/GsmModemJar"
+cp "$program" "$app/pellatone"
+cp scripts/benchmark/shell_launcher.sh "$app/launcher.sh"
+
+# A runtime whose java is a stand-in server that exits at once; the extension is installed, so
+# each run does the presence checks without copying.
+runtime="$jvm/java-8-benchmark"
+mkdir -p "$runtime/bin" "$runtime/lib/ext"
+printf 'JAVA_VERSION="1.8.0_392"\n' > "$runtime/release"
+printf '#!/bin/sh\nexit 0\n' > "$runtime/bin/java"
+chmod +x "$runtime/bin/java"
+for file in lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar; do
+    echo extension > "$runtime/$file"
+    cp "$runtime/$file" "$maradel/GsmModemJar/"
+done
+
+unshare -m --propagation private sh -c '
+    mount --bind "$1" /usr/lib/jvm
+    mkdir -p /opt/maradel 2>/dev/null || mount -t tmpfs tmpfs /opt
+    mkdir -p /opt/maradel && mount --bind "$2" /opt/maradel
+    [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
+    env -u DISPLAY python3 scripts/benchmark/measure.py "$3" "$4/pellatone" "$4/launcher.sh"
+' benchmark "$jvm" "$maradel" "$runs" "$app"
+echo "Windows program: $(stat -c %s build/windows/src/app/pellatone.exe 2>/dev/null || echo 'not built (cmake --preset windows)') bytes"
