@@ -36,8 +36,9 @@ done
 
 unshare -m --propagation private sh -c '
     mount --bind "$1" /usr/lib/jvm
-    mkdir -p /opt/maradel 2>/dev/null || mount -t tmpfs tmpfs /opt
-    mkdir -p /opt/maradel && mount --bind "$2" /opt/maradel
+    # Without an /opt/maradel of its own, the machine gets none: a scratch /opt in here.
+    if [ ! -d /opt/maradel ]; then mount -t tmpfs tmpfs /opt && mkdir /opt/maradel; fi
+    mount --bind "$2" /opt/maradel
     [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
     env -u DISPLAY python3 scripts/benchmark/measure.py "$3" "$4/pellatone" "$4/launcher.sh"
 ' benchmark "$jvm" "$maradel" "$runs" "$app"
