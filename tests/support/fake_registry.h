@@ -10,28 +10,33 @@
 
 namespace pellatone::testing {
 
-// A registry at the level the Java runtime search sees it: key paths under HKEY_LOCAL_MACHINE
-// with ordered subkey names and values; any call can be made to fail.
+// A registry at the level the Java runtime search sees it: key paths under one root with ordered
+// subkey names and values; any call can be made to fail. Every call is logged, and the roots and
+// defaults it was given are kept for inspection.
 class FakeRegistry : public RegistryAccess {
-public:
+  public:
     explicit FakeRegistry(std::vector<std::string>& log) : log_(log) {}
 
-    bool RegKeyExists(RegistryKey /*root*/, const std::string& keyPath) override {
+    bool RegKeyExists(RegistryKey root, const std::string& keyPath) override {
         log_.push_back("registry key exists: " + keyPath);
-        if (failNextCall) Fail();
+        rootsUsed.push_back(root);
+        FailIfAsked(failKeyExists);
         return subKeys.count(keyPath) != 0;
     }
-    SubKeyList RegEnumSubKeys(RegistryKey /*root*/, const std::string& keyPath) override {
+    SubKeyList RegEnumSubKeys(RegistryKey root, const std::string& keyPath) override {
         log_.push_back("registry enum subkeys: " + keyPath);
-        if (failNextCall) Fail();
+        rootsUsed.push_back(root);
+        FailIfAsked(failEnumSubKeys);
         const auto found = subKeys.find(keyPath);
         return found == subKeys.end() ? SubKeyList{} : found->second;
     }
-    RegistryValue RegReadValue(RegistryKey /*root*/, const std::string& keyPath,
+    RegistryValue RegReadValue(RegistryKey root, const std::string& keyPath,
                                const std::string& valueName,
                                const RegistryValue* defaultValue) override {
         log_.push_back("registry read value: " + keyPath + " " + valueName);
-        if (failNextCall) Fail();
+        rootsUsed.push_back(root);
+        defaultsGiven.push_back(defaultValue != nullptr);
+        FailIfAsked(failReadValue);
         const auto found = values.find(keyPath + "|" + valueName);
         if (found != values.end()) return found->second;
         if (subKeys.count(keyPath) == 0) return defaultValue ? *defaultValue : RegistryValue{};
@@ -42,13 +47,24 @@ public:
     std::map<std::string, SubKeyList> subKeys;
     // "key path|value name" -> value.
     std::map<std::string, RegistryValue> values;
+    // Whichever call comes next fails once with this error.
     std::optional<RunTimeError> failNextCall;
+    // Every call of that one operation fails with this error.
+    std::optional<RunTimeError> failKeyExists;
+    std::optional<RunTimeError> failEnumSubKeys;
+    std::optional<RunTimeError> failReadValue;
 
-private:
-    void Fail() {
-        const RunTimeError error = *failNextCall;
-        failNextCall.reset();
-        throw error;
+    std::vector<RegistryKey> rootsUsed;
+    std::vector<bool> defaultsGiven;  // one entry per RegReadValue call
+
+  private:
+    void FailIfAsked(const std::optional<RunTimeError>& operationFailure) {
+        if (failNextCall) {
+            const RunTimeError error = *failNextCall;
+            failNextCall.reset();
+            throw error;
+        }
+        if (operationFailure) throw *operationFailure;
     }
     std::vector<std::string>& log_;
 };

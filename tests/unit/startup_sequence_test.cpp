@@ -31,6 +31,15 @@ protected:
     FakeSplashWindow splash{log};
     StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, {}};
 
+    // A runtime is listed but its JavaHome is empty, so the launch takes the bare "java".
+    StartupSequenceTest() {
+        registry.subKeys[kJavaRuntimeKey] = {"1.6.0"};
+        registry.subKeys[kJavaRuntimeKey + "\\1.6.0"] = {};
+        registry.values[kJavaRuntimeKey + "\\1.6.0|JavaHome"] = std::string();
+    }
+    static inline const std::string kJavaRuntimeKey =
+        "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+
     // Runs Timer1's handler the way the entry does, reporting uncaught errors.
     void Tick() {
         RunReportingUncaughtErrors(platform, [&] { RunStartupSequence(&splash, context); });
@@ -58,6 +67,32 @@ TEST_F(StartupSequenceTest, HeadlessRunHasNoWindowToUnload) {
     RunStartupSequence(nullptr, context);
     EXPECT_EQ(platform.startedCommandLines.size(), 1U);
     EXPECT_THAT(log, ::testing::Not(::testing::Contains("unload splash")));
+}
+
+TEST_F(StartupSequenceTest, NoJavaRuntimeEndsTheProgramBeforeAnythingStarts) {
+    registry.subKeys.clear();
+    try {
+        Tick();
+        FAIL() << "the program did not end";
+    } catch (const ProgramEnded& ended) {
+        EXPECT_EQ(ended.exitStatus, exit_status::kNoJavaRuntime);
+    }
+    EXPECT_EQ(log.back(), "end program: 2");
+    EXPECT_THAT(platform.startedCommandLines, ::testing::IsEmpty());
+    EXPECT_THAT(log, ::testing::Not(::testing::Contains("get working folder")));
+}
+
+TEST_F(StartupSequenceTest, StartsTheChosenRuntimesJava) {
+    registry.values[kJavaRuntimeKey + "\\1.6.0|JavaHome"] = std::string("C:\\jre6");
+    for (const char* file : {"\\lib\\ext\\Comm.jar", "\\lib\\javax.comm.properties",
+                             "\\bin\\Win32com.dll", "\\lib\\ext\\jdc.jar"}) {
+        fileSystem.files.insert(std::string("C:\\jre6") + file);
+    }
+    Tick();
+    EXPECT_EQ(context.JavaHomeFolder, "C:\\jre6");
+    ASSERT_EQ(platform.startedCommandLines.size(), 1U);
+    EXPECT_TRUE(platform.startedCommandLines[0].starts_with("\"C:\\jre6\\bin\\java.exe\" "))
+        << platform.startedCommandLines[0];
 }
 
 struct FailureCase {

@@ -1,0 +1,384 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdint>
+#include <functional>
+#include <locale>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "java_runtime/mod_main.h"
+#include "support/fake_file_system.h"
+#include "support/fake_platform.h"
+#include "support/fake_registry.h"
+
+namespace pellatone {
+namespace {
+
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using testing::FakeFileSystem;
+using testing::FakePlatform;
+using testing::FakeRegistry;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using testing::ProgramEnded;
+
+const std::string kKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+const std::string kNotInstalled =
+    "You have not Installed Java Runtime Environment on your computer.\r\n"
+    "Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
+    "Please refer installtion guide of Pellatone for further help";
+const std::string kNotAvailable =
+    "Java Runtime Environment version 1.5 or higher version is not avaiable";
+const std::string kSearchError = "Error While Searching JVM on Your Machine";
+const std::string kCopyError = "Error While Copying JAR File";
+const std::string kHome = "C:\\Program Files\\Java\\jre1.6.0_03";
+
+// Log lines of the fakes, spelled out so that a test reads as the expected conversation.
+std::string KeyExists() { return "registry key exists: " + kKey; }
+std::string EnumSubKeys() { return "registry enum subkeys: " + kKey; }
+std::string ReadJavaHome(const std::string& version) {
+    return "registry read value: " + kKey + "\\" + version + " JavaHome";
+}
+std::string Message(const std::string& text) { return "message: " + text; }
+std::string Exists(const std::string& path) { return "file exists: " + path; }
+std::string Copy(const std::string& source, const std::string& folder) {
+    return "copy file: " + source + " -> " + folder;
+}
+const std::string kEndNoJava = "end program: 2";
+
+// Public, so the table's arrangements can reach the fakes.
+class FindJavaRuntimeTest : public ::testing::Test {
+  public:
+    std::vector<std::string> log;
+    FakePlatform platform{log};
+    FakeRegistry registry{log};
+    FakeFileSystem fileSystem{log};
+    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows,
+                           "C:\\left over"};
+    std::optional<int> endedWith;
+
+    // One runtime listed under `version` with the given JavaHome.
+    void ListRuntime(const std::string& version, const RegistryValue& javaHome) {
+        registry.subKeys[kKey] = {version};
+        registry.subKeys[kKey + "\\" + version] = {};
+        registry.values[kKey + "\\" + version + "|JavaHome"] = javaHome;
+    }
+    void GiveRuntimeAllFiles(const std::string& home) {
+        for (const char* suffix : {"\\lib\\ext\\Comm.jar", "\\lib\\javax.comm.properties",
+                                   "\\bin\\Win32com.dll", "\\lib\\ext\\jdc.jar"}) {
+            fileSystem.files.insert(home + suffix);
+        }
+    }
+    void Run() {
+        try {
+            FindJavaRuntime(context);
+        } catch (const ProgramEnded& ended) {
+            endedWith = ended.exitStatus;
+        }
+    }
+};
+
+// Every row of the failure table: the exact conversation with registry, user and file system.
+struct DiscoveryCase {
+    const char* label;
+    std::function<void(FindJavaRuntimeTest&)> arrange;
+    std::vector<std::string> log;
+    std::string javaHomeFolder;
+    bool endsProgram;
+};
+
+class FindJavaRuntimeCase : public FindJavaRuntimeTest,
+                            public ::testing::WithParamInterface<DiscoveryCase> {};
+
+TEST_P(FindJavaRuntimeCase, ConversesAndPublishesAsExpected) {
+    const DiscoveryCase& c = GetParam();
+    c.arrange(*this);
+    Run();
+    EXPECT_THAT(log, ElementsAreArray(c.log));
+    EXPECT_EQ(context.JavaHomeFolder, c.javaHomeFolder);
+    EXPECT_EQ(endedWith, c.endsProgram ? std::optional<int>(2) : std::nullopt);
+    EXPECT_THAT(registry.rootsUsed, Each(kHkeyLocalMachine));
+    EXPECT_THAT(registry.defaultsGiven, Each(false));
+}
+
+const std::string kCommJar = kHome + "\\lib\\ext\\Comm.jar";
+
+INSTANTIATE_TEST_SUITE_P(
+    FailureTable, FindJavaRuntimeCase,
+    ::testing::Values(
+        DiscoveryCase{"RuntimeKeyAbsent",
+                      [](FindJavaRuntimeTest& t) { t.registry.subKeys["SOFTWARE\\JavaSoft"] = {}; },
+                      {KeyExists(), Message(kNotInstalled), kEndNoJava},
+                      "",
+                      true},
+        DiscoveryCase{"NoSubkeysAtAll",
+                      [](FindJavaRuntimeTest& t) { t.registry.subKeys[kKey] = {}; },
+                      {KeyExists(), EnumSubKeys(), Message(kNotAvailable), kEndNoJava},
+                      "",
+                      true},
+        DiscoveryCase{"OnlyOlderVersions",
+                      [](FindJavaRuntimeTest& t) {
+                          t.registry.subKeys[kKey] = {"1.3.1", "1.4.2_19", "1.4"};
+                          t.registry.subKeys[kKey + "\\1.4"] = {};
+                          t.registry.values[kKey + "\\1.4|JavaHome"] = std::string("C:\\old");
+                      },
+                      {KeyExists(), EnumSubKeys(), Message(kNotAvailable), kEndNoJava},
+                      "",
+                      true},
+        DiscoveryCase{"NonNumberBeforeTheQualifyingName",
+                      [](FindJavaRuntimeTest& t) {
+                          t.ListRuntime("1.6.0", std::string(kHome));
+                          t.registry.subKeys[kKey] = {"1.4.2", "abc", "1.6.0"};
+                      },
+                      {KeyExists(), EnumSubKeys(), Message("Type mismatch"), Message(kSearchError)},
+                      "",
+                      false},
+        DiscoveryCase{"JavaHomeValueMissing",
+                      [](FindJavaRuntimeTest& t) {
+                          t.registry.subKeys[kKey] = {"1.6.0"};
+                          t.registry.subKeys[kKey + "\\1.6.0"] = {};
+                      },
+                      {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0"),
+                       Message("Unsupported value type"), Message(kSearchError)},
+                      "",
+                      false},
+        DiscoveryCase{"JavaHomeOfUnsupportedType",
+                      [](FindJavaRuntimeTest& t) {
+                          t.ListRuntime("1.6.0", std::string(kHome));
+                          t.registry.failReadValue = RunTimeError(1001, "Unsupported value type");
+                      },
+                      {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0"),
+                       Message("Unsupported value type"), Message(kSearchError)},
+                      "",
+                      false},
+        DiscoveryCase{"KeyTestFails",
+                      [](FindJavaRuntimeTest& t) {
+                          t.ListRuntime("1.6.0", std::string(kHome));
+                          t.registry.failKeyExists = RunTimeError(5, "Invalid procedure call");
+                      },
+                      {KeyExists(), Message("Invalid procedure call"), Message(kSearchError)},
+                      "",
+                      false},
+        DiscoveryCase{"SubkeyListingFails",
+                      [](FindJavaRuntimeTest& t) {
+                          t.ListRuntime("1.6.0", std::string(kHome));
+                          t.registry.failEnumSubKeys = RunTimeError(7, "Out of memory");
+                      },
+                      {KeyExists(), EnumSubKeys(), Message("Out of memory"), Message(kSearchError)},
+                      "",
+                      false},
+        DiscoveryCase{"ValueReadFails",
+                      [](FindJavaRuntimeTest& t) {
+                          t.ListRuntime("1.6.0", std::string(kHome));
+                          t.registry.failReadValue = RunTimeError(57, "Device I/O error");
+                      },
+                      {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0"),
+                       Message("Device I/O error"), Message(kSearchError)},
+                      "",
+                      false},
+        DiscoveryCase{"JavaHomeEmpty",
+                      [](FindJavaRuntimeTest& t) { t.ListRuntime("1.6.0", std::string()); },
+                      {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0")},
+                      "",
+                      false},
+        DiscoveryCase{"VersionKeyCannotBeOpened",
+                      [](FindJavaRuntimeTest& t) { t.registry.subKeys[kKey] = {"1.6.0"}; },
+                      {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0")},
+                      "",
+                      false},
+        DiscoveryCase{"CopyFails",
+                      [](FindJavaRuntimeTest& t) { t.ListRuntime("1.6.0", std::string(kHome)); },
+                      {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0"), Exists(kCommJar),
+                       Copy("C:\\maradel\\GsmModemJar\\Comm.jar", kHome + "\\lib\\ext\\"),
+                       Message("File not found"), Message(kCopyError)},
+                      kHome,
+                      false},
+        DiscoveryCase{
+            "AllFilesPresent",
+            [](FindJavaRuntimeTest& t) {
+                t.ListRuntime("1.6.0", std::string(kHome));
+                t.GiveRuntimeAllFiles(kHome);
+            },
+            {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0"), Exists(kCommJar),
+             Exists(kHome + "\\lib\\javax.comm.properties"), Exists(kHome + "\\bin\\Win32com.dll"),
+             Exists(kHome + "\\lib\\ext\\jdc.jar")},
+            kHome,
+            false},
+        DiscoveryCase{
+            "FirstQualifyingVersionRead",
+            [](FindJavaRuntimeTest& t) {
+                t.ListRuntime("1.5.0_06", std::string("C:\\jre5"));
+                t.ListRuntime("1.6.0_03", std::string("C:\\jre6"));
+                t.registry.subKeys[kKey] = {"1.4.2_19", "1.5.0_06", "1.6.0_03"};
+                t.GiveRuntimeAllFiles("C:\\jre5");
+            },
+            {KeyExists(), EnumSubKeys(), ReadJavaHome("1.5.0_06"),
+             Exists("C:\\jre5\\lib\\ext\\Comm.jar"), Exists("C:\\jre5\\lib\\javax.comm.properties"),
+             Exists("C:\\jre5\\bin\\Win32com.dll"), Exists("C:\\jre5\\lib\\ext\\jdc.jar")},
+            "C:\\jre5",
+            false},
+        // A number is taken as its decimal text, like any other home.
+        DiscoveryCase{"NumericJavaHome",
+                      [](FindJavaRuntimeTest& t) {
+                          t.ListRuntime("1.6.0", std::int32_t{42});
+                          t.GiveRuntimeAllFiles("42");
+                      },
+                      {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0"),
+                       Exists("42\\lib\\ext\\Comm.jar"), Exists("42\\lib\\javax.comm.properties"),
+                       Exists("42\\bin\\Win32com.dll"), Exists("42\\lib\\ext\\jdc.jar")},
+                      "42",
+                      false}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(FindJavaRuntimeTest, TrailingBackslashIsKeptAndPassedOnUnchanged) {
+    ListRuntime("1.6.0", std::string("C:\\jre\\"));
+    GiveRuntimeAllFiles("C:\\jre\\");
+    Run();
+    EXPECT_EQ(context.JavaHomeFolder, "C:\\jre\\");
+    EXPECT_THAT(log, ::testing::Contains(Exists("C:\\jre\\\\lib\\ext\\Comm.jar")));
+    EXPECT_THAT(platform.messages, IsEmpty());
+}
+
+TEST_F(FindJavaRuntimeTest, JavaHomeIsPublishedBeforeTheFirstFileTest) {
+    ListRuntime("1.6.0", std::string(kHome));
+    std::vector<std::string> seen;
+    fileSystem.onFileExists = [&](const std::string&) { seen.push_back(context.JavaHomeFolder); };
+    GiveRuntimeAllFiles(kHome);
+    Run();
+    EXPECT_THAT(seen, ElementsAre(kHome, kHome, kHome, kHome));
+}
+
+TEST_F(FindJavaRuntimeTest, CopyFailureLeavesJavaHomePublishedAndAddsNothing) {
+    ListRuntime("1.6.0", std::string(kHome));
+    fileSystem.failures.emplace(kCommJar, RunTimeError(70, "Permission denied"));
+    Run();
+    EXPECT_EQ(context.JavaHomeFolder, kHome);
+    EXPECT_THAT(platform.messages, ElementsAre("Permission denied", kCopyError));
+    EXPECT_FALSE(endedWith.has_value());
+}
+
+TEST_F(FindJavaRuntimeTest, NonNumberBeforeTheChoiceReadsNoValueAndCopiesNothing) {
+    ListRuntime("1.6.0", std::string(kHome));
+    registry.subKeys[kKey] = {"abc", "1.6.0"};
+    Run();
+    for (const std::string& line : log) {
+        EXPECT_THAT(line, ::testing::Not(HasSubstr("read value")));
+        EXPECT_THAT(line, ::testing::Not(HasSubstr("file")));
+    }
+}
+
+// Errors that are not the program's own are reported through the same error path.
+class ThrowingRegistry : public FakeRegistry {
+  public:
+    ThrowingRegistry(std::vector<std::string>& log, std::function<void()> thrower)
+        : FakeRegistry(log), thrower_(std::move(thrower)) {}
+    SubKeyList RegEnumSubKeys(RegistryKey, const std::string&) override {
+        thrower_();
+        return {};
+    }
+
+  private:
+    std::function<void()> thrower_;
+};
+
+struct ForeignErrorCase {
+    const char* label;
+    std::function<void()> thrower;
+    std::string description;
+};
+
+class FindJavaRuntimeForeignError : public ::testing::TestWithParam<ForeignErrorCase> {};
+
+TEST_P(FindJavaRuntimeForeignError, TakesTheErrorPath) {
+    std::vector<std::string> log;
+    FakePlatform platform{log};
+    ThrowingRegistry registry{log, GetParam().thrower};
+    registry.subKeys[kKey] = {"1.6.0"};
+    FakeFileSystem fileSystem{log};
+    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, "C:\\x"};
+    FindJavaRuntime(context);
+    EXPECT_THAT(platform.messages, ElementsAre(GetParam().description, kSearchError));
+    EXPECT_EQ(context.JavaHomeFolder, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FindJavaRuntimeForeignError,
+    ::testing::Values(ForeignErrorCase{"OutOfMemory", [] { throw std::bad_alloc(); },
+                                       "Out of memory"},
+                      ForeignErrorCase{"StandardLibraryError",
+                                       [] { throw std::length_error("too long"); }, "too long"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// An error that escapes the installation (here its own message box fails) is discovery's: the
+// published home is taken back.
+class FailingMessagePlatform : public FakePlatform {
+  public:
+    using FakePlatform::FakePlatform;
+    void ShowMessage(const std::string& text) override {
+        FakePlatform::ShowMessage(text);
+        if (text == kCopyError) throw RunTimeError(7, "Out of memory");
+    }
+};
+
+TEST(FindJavaRuntime, ErrorEscapingTheInstallationEmptiesTheJavaHome) {
+    std::vector<std::string> log;
+    FailingMessagePlatform platform{log};
+    FakeRegistry registry{log};
+    registry.subKeys[kKey] = {"1.6.0"};
+    registry.subKeys[kKey + "\\1.6.0"] = {};
+    registry.values[kKey + "\\1.6.0|JavaHome"] = std::string(kHome);
+    FakeFileSystem fileSystem{log};
+    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, {}};
+    FindJavaRuntime(context);
+    EXPECT_THAT(platform.messages,
+                ElementsAre("File not found", kCopyError, "Out of memory", kSearchError));
+    EXPECT_EQ(context.JavaHomeFolder, "");
+}
+
+// Restores the C and C++ locales a test switched away from.
+class LocaleGuard {
+  public:
+    LocaleGuard() : cLocale_(std::setlocale(LC_ALL, nullptr)), cppLocale_() {}
+    LocaleGuard(const LocaleGuard&) = delete;
+    LocaleGuard& operator=(const LocaleGuard&) = delete;
+    ~LocaleGuard() {
+        std::locale::global(cppLocale_);
+        std::setlocale(LC_ALL, cLocale_.c_str());
+    }
+
+  private:
+    std::string cLocale_;
+    std::locale cppLocale_;
+};
+
+TEST_F(FindJavaRuntimeTest, CommaLocaleDoesNotChangeTheChoice) {
+    const LocaleGuard guard;
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+#ifdef _WIN32
+        GTEST_SKIP() << "no comma locale available";
+#else
+        FAIL() << "no comma locale installed (the test set-up generates de_DE.UTF-8)";
+#endif
+    }
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    std::locale::global(std::locale("de_DE.UTF-8"));
+    ListRuntime("1.5.0_06", std::string("C:\\jre5"));
+    ListRuntime("1.4.2_19", std::string("C:\\jre4"));
+    registry.subKeys[kKey] = {"1.4.2_19", "1.5.0_06", "1.6.0_03"};
+    GiveRuntimeAllFiles("C:\\jre5");
+    Run();
+    EXPECT_THAT(log, ::testing::Contains(ReadJavaHome("1.5.0_06")));
+    EXPECT_EQ(context.JavaHomeFolder, "C:\\jre5");
+    EXPECT_THAT(platform.messages, IsEmpty());
+}
+
+}  // namespace
+}  // namespace pellatone
