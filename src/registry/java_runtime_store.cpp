@@ -1,0 +1,130 @@
+#include "registry/java_runtime_store.h"
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <string_view>
+#include <system_error>
+
+namespace pellatone {
+
+namespace {
+
+constexpr std::string_view kVersionKey = "JAVA_VERSION=";
+// A registry key name holds at most this many characters.
+constexpr std::size_t kLongestKeyName = 255;
+
+std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+std::string_view Unquoted(std::string_view text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        return text.substr(1, text.size() - 2);
+    }
+    return text;
+}
+
+// Folders directly under `root`, by name; none when the root is missing or unreadable.
+std::vector<std::filesystem::path> FoldersUnder(const std::filesystem::path& root) {
+    std::vector<std::filesystem::path> folders;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(root, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        std::error_code typeError;
+        if (std::filesystem::is_directory(entries->path(), typeError)) {
+            folders.push_back(entries->path());
+        }
+    }
+    std::sort(folders.begin(), folders.end(), [](const auto& left, const auto& right) {
+        return left.filename().native() < right.filename().native();
+    });
+    return folders;
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> StandardJavaRuntimeFolders() {
+    return {"/usr/lib/jvm", "/usr/lib64/jvm"};
+}
+
+std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(releaseFile, error)) return std::nullopt;
+    std::ifstream release(releaseFile);
+    std::string line;
+    while (std::getline(release, line)) {
+        const std::string_view entry = TrimBlanks(line);
+        if (!entry.starts_with(kVersionKey)) continue;
+        const std::string_view version = Unquoted(TrimBlanks(entry.substr(kVersionKey.size())));
+        // The version names a registry key: one path component, no terminator inside.
+        const bool usable =
+            !version.empty() && version.size() <= kLongestKeyName &&
+            version.find_first_of(std::string_view("\\\0", 2)) == std::string_view::npos;
+        if (!usable) return std::nullopt;
+        return std::string(version);
+    }
+    return std::nullopt;
+}
+
+std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
+    std::span<const std::filesystem::path> rootFolders) {
+    std::vector<InstalledJavaRuntime> runtimes;
+    std::set<std::filesystem::path> placesSeen;
+    std::set<std::string, NameLessIgnoringCase> versionsSeen;
+    for (const std::filesystem::path& root : rootFolders) {
+        for (const std::filesystem::path& folder : FoldersUnder(root)) {
+            std::optional<std::string> version = ReadJavaVersion(folder / "release");
+            if (!version) continue;
+            std::error_code error;
+            std::filesystem::path place = std::filesystem::canonical(folder, error);
+            if (error) place = folder;
+            if (!placesSeen.insert(std::move(place)).second) continue;
+            if (!versionsSeen.insert(*version).second) continue;
+            runtimes.push_back({std::move(*version), folder.string()});
+        }
+    }
+    return runtimes;
+}
+
+void RegisterJavaRuntimes(MemoryRegistryBackend& store,
+                          std::span<const InstalledJavaRuntime> runtimes) {
+    for (const InstalledJavaRuntime& runtime : runtimes) {
+        store.SetString(kHkeyLocalMachine,
+                        std::string(kJavaRuntimeRegistryKey) + "\\" + runtime.version, "JavaHome",
+                        runtime.folder);
+    }
+}
+
+MemoryRegistryBackend& JavaRuntimeStore::Filled() {
+    if (!store_) {
+        // Kept only once complete, so that a failed fill is tried again on the next call.
+        auto store = std::make_unique<MemoryRegistryBackend>();
+        RegisterJavaRuntimes(*store, FindInstalledJavaRuntimes(rootFolders_));
+        store_ = std::move(store);
+    }
+    return *store_;
+}
+
+RegistryStatus JavaRuntimeStore::OpenKey(RegistryKey root, const std::string& keyPath,
+                                         RegistryKey& opened) {
+    return Filled().OpenKey(root, keyPath, opened);
+}
+
+void JavaRuntimeStore::CloseKey(RegistryKey key) { Filled().CloseKey(key); }
+
+RegistryStatus JavaRuntimeStore::EnumKey(RegistryKey key, std::uint32_t index,
+                                         std::span<char> name) {
+    return Filled().EnumKey(key, index, name);
+}
+
+RegistryStatus JavaRuntimeStore::QueryValue(RegistryKey key, const std::string& valueName,
+                                            std::uint32_t& type, std::span<std::uint8_t> data,
+                                            std::uint32_t& size) {
+    return Filled().QueryValue(key, valueName, type, data, size);
+}
+
+}  // namespace pellatone

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "registry/memory_registry_backend.h"
+#include "registry/registry_backend.h"
+
+namespace pellatone {
+
+// Where Java installers register their runtimes on Windows, under HKEY_LOCAL_MACHINE.
+inline constexpr const char* kJavaRuntimeRegistryKey =
+    "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+
+// The folders that Linux distributions install Java runtimes into.
+[[nodiscard]] std::vector<std::filesystem::path> StandardJavaRuntimeFolders();
+
+struct InstalledJavaRuntime {
+    std::string version;  // JAVA_VERSION of the runtime's release file, without quotes
+    std::string folder;   // the folder as found under its root
+};
+
+// The version a runtime's `release` file names on its JAVA_VERSION line; nullopt when the file
+// is missing or names none usable as a key name.
+[[nodiscard]] std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile);
+
+// Each folder directly under the roots that holds a runtime, roots in the order given and
+// folders by name. A folder reached twice (through a symlink) and a version seen before count
+// only the first time.
+[[nodiscard]] std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
+    std::span<const std::filesystem::path> rootFolders);
+
+// Enters each runtime as Java installers do on Windows: a subkey of the runtime key named by the
+// version, holding the REG_SZ value "JavaHome".
+void RegisterJavaRuntimes(MemoryRegistryBackend& store,
+                          std::span<const InstalledJavaRuntime> runtimes);
+
+// The registry of a system without one: the Java runtimes installed under the given roots,
+// looked up at first use and kept from then on. Nothing is ever written to disk.
+class JavaRuntimeStore final : public RegistryBackend {
+  public:
+    explicit JavaRuntimeStore(std::vector<std::filesystem::path> rootFolders)
+        : rootFolders_(std::move(rootFolders)) {}
+
+    RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
+                           RegistryKey& opened) override;
+    void CloseKey(RegistryKey key) override;
+    RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override;
+    RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
+                              std::span<std::uint8_t> data, std::uint32_t& size) override;
+
+  private:
+    MemoryRegistryBackend& Filled();
+
+    std::vector<std::filesystem::path> rootFolders_;
+    std::unique_ptr<MemoryRegistryBackend> store_;
+};
+
+}  // namespace pellatone

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "registry/key_name.h"
+#include "registry/registry_backend.h"
+
+namespace pellatone {
+
+// More predefined roots, for stores that hold keys beside HKEY_LOCAL_MACHINE.
+inline constexpr RegistryKey kHkeyClassesRoot = 0x80000000;
+inline constexpr RegistryKey kHkeyCurrentUser = 0x80000001;
+inline constexpr RegistryKey kHkeyUsers = 0x80000003;
+inline constexpr RegistryKey kHkeyCurrentConfig = 0x80000005;
+
+// A registry held in memory: keys under the predefined roots, each with subkeys (unique ignoring
+// case, listed in case-insensitive name order) and values kept as raw type and bytes. It counts
+// what is opened, closed and queried so that callers can be checked for leaks and extra reads.
+class MemoryRegistryBackend final : public RegistryBackend {
+  public:
+    MemoryRegistryBackend();
+    ~MemoryRegistryBackend() override;
+
+    // Filling the store. Missing keys on the way are created; a name that differs only in case
+    // from an existing one reaches the existing key.
+    void CreateKey(RegistryKey root, const std::string& keyPath);
+    void SetValue(RegistryKey root, const std::string& keyPath, const std::string& valueName,
+                  std::uint32_t type, std::vector<std::uint8_t> data);
+    void SetString(RegistryKey root, const std::string& keyPath, const std::string& valueName,
+                   const std::string& text);
+    // From now on opening this existing key is refused with kAccessDenied.
+    void RefuseAccess(RegistryKey root, const std::string& keyPath);
+
+    RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
+                           RegistryKey& opened) override;
+    void CloseKey(RegistryKey key) override;
+    RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override;
+    RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
+                              std::span<std::uint8_t> data, std::uint32_t& size) override;
+
+    // Handles opened and not yet closed.
+    [[nodiscard]] std::size_t OpenHandleCount() const noexcept { return handles_.size(); }
+    // CloseKey calls for anything that is not an open handle, a predefined root among them.
+    [[nodiscard]] std::size_t StrayCloseCount() const noexcept { return strayCloses_; }
+    [[nodiscard]] std::size_t OpenCount() const noexcept { return opens_; }
+    [[nodiscard]] std::size_t QueryCount() const noexcept { return queries_; }
+
+  private:
+    struct Key;
+    struct Value {
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+    };
+    struct Key {
+        std::string name;
+        bool refusesAccess = false;
+        std::map<std::string, std::unique_ptr<Key>, NameLessIgnoringCase> subKeys;
+        std::map<std::string, Value, NameLessIgnoringCase> values;
+    };
+
+    Key* Resolve(RegistryKey key) const;
+    Key& Create(RegistryKey root, const std::string& keyPath);
+
+    std::map<RegistryKey, std::unique_ptr<Key>> roots_;
+    std::map<RegistryKey, Key*> handles_;
+    RegistryKey nextHandle_ = 0x1000;
+    std::size_t strayCloses_ = 0;
+    std::size_t opens_ = 0;
+    std::size_t queries_ = 0;
+};
+
+}  // namespace pellatone

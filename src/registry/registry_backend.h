@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "registry/registry_value.h"
+
+namespace pellatone {
+
+// Results as the registry calls report them (Windows error codes).
+using RegistryStatus = std::int32_t;
+
+namespace registry_status {
+inline constexpr RegistryStatus kSuccess = 0;
+inline constexpr RegistryStatus kFileNotFound = 2;
+inline constexpr RegistryStatus kAccessDenied = 5;
+inline constexpr RegistryStatus kInvalidHandle = 6;
+inline constexpr RegistryStatus kMoreData = 234;
+inline constexpr RegistryStatus kNoMoreItems = 259;
+}  // namespace registry_status
+
+// Value types as the registry stores them.
+namespace registry_type {
+inline constexpr std::uint32_t kNone = 0;
+inline constexpr std::uint32_t kString = 1;
+inline constexpr std::uint32_t kExpandString = 2;
+inline constexpr std::uint32_t kBinary = 3;
+inline constexpr std::uint32_t kDword = 4;
+inline constexpr std::uint32_t kDwordBigEndian = 5;
+inline constexpr std::uint32_t kLink = 6;
+inline constexpr std::uint32_t kMultiString = 7;
+inline constexpr std::uint32_t kQword = 11;
+}  // namespace registry_type
+
+// The registry calls MRegistry is written on, one to one with RegOpenKeyEx (KEY_READ),
+// RegCloseKey, RegEnumKey and RegQueryValueEx. Texts are UTF-8; string data comes as UTF-8 bytes
+// and its sizes are counted in those bytes.
+class RegistryBackend {
+  public:
+    RegistryBackend() = default;
+    RegistryBackend(const RegistryBackend&) = delete;
+    RegistryBackend& operator=(const RegistryBackend&) = delete;
+    virtual ~RegistryBackend() = default;
+
+    // Opens `keyPath` under `root` for reading; an empty path opens the root again. On success
+    // `opened` receives a handle that the caller closes with CloseKey.
+    virtual RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
+                                   RegistryKey& opened) = 0;
+
+    virtual void CloseKey(RegistryKey key) = 0;
+
+    // Writes subkey number `index` NUL-terminated into `name`. kMoreData when the name and its
+    // terminator do not fit, kNoMoreItems past the last subkey.
+    virtual RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) = 0;
+
+    // Copies the value's data into `data` and sets `type` and `size`. When the data does not fit,
+    // returns kMoreData with `type` set and `size` the bytes needed. Other failures leave `type`.
+    virtual RegistryStatus QueryValue(RegistryKey key, const std::string& valueName,
+                                      std::uint32_t& type, std::span<std::uint8_t> data,
+                                      std::uint32_t& size) = 0;
+};
+
+}  // namespace pellatone

@@ -1,0 +1,274 @@
+// MRegistry against a backend that reports whatever it is told to: sizes that disagree with the
+// buffer, results out of order, names without terminators and duplicate names.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/run_time_error.h"
+#include "registry/m_registry.h"
+
+namespace pellatone {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr RegistryKey kOpened = 0x4242;
+
+struct QueryReply {
+    RegistryStatus status;
+    std::uint32_t type;
+    std::uint32_t size;  // as reported, whatever the buffer
+    ByteArray bytes;     // written into the buffer as far as it goes
+};
+
+struct EnumReply {
+    RegistryStatus status;
+    std::string bytes;  // written into the name buffer as far as it goes, no terminator added
+};
+
+class ScriptedBackend final : public RegistryBackend {
+  public:
+    RegistryStatus OpenKey(RegistryKey /*root*/, const std::string& /*keyPath*/,
+                           RegistryKey& opened) override {
+        opened = kOpened;
+        ++openKeys;
+        return 0;
+    }
+    void CloseKey(RegistryKey key) override {
+        if (key == kOpened)
+            --openKeys;
+        else
+            ++strayCloses;
+    }
+    RegistryStatus EnumKey(RegistryKey /*key*/, std::uint32_t index,
+                           std::span<char> name) override {
+        if (index >= names.size()) return registry_status::kNoMoreItems;
+        const EnumReply& reply = names[index];
+        std::copy_n(reply.bytes.begin(), std::min(reply.bytes.size(), name.size()), name.begin());
+        return reply.status;
+    }
+    RegistryStatus QueryValue(RegistryKey /*key*/, const std::string& /*valueName*/,
+                              std::uint32_t& type, std::span<std::uint8_t> data,
+                              std::uint32_t& size) override {
+        bufferSizes.push_back(data.size());
+        if (replies.empty()) return registry_status::kFileNotFound;
+        const QueryReply reply = replies.front();
+        replies.pop_front();
+        std::copy_n(reply.bytes.begin(), std::min(reply.bytes.size(), data.size()), data.begin());
+        type = reply.type;
+        size = reply.size;
+        return reply.status;
+    }
+
+    std::deque<QueryReply> replies;
+    std::vector<EnumReply> names;
+    std::vector<std::size_t> bufferSizes;
+    int openKeys = 0;
+    int strayCloses = 0;
+};
+
+ByteArray Filled(std::size_t size, std::uint8_t byte) { return ByteArray(size, byte); }
+
+struct DisagreementCase {
+    std::string label;
+    std::vector<QueryReply> replies;
+    RegistryValue expected;
+    std::vector<std::size_t> bufferSizes;
+};
+
+std::ostream& operator<<(std::ostream& stream, const DisagreementCase& value) {
+    return stream << value.label;
+}
+
+class DisagreeingSizes : public ::testing::TestWithParam<DisagreementCase> {};
+
+TEST_P(DisagreeingSizes, StayWithinTheBuffer) {
+    ScriptedBackend backend;
+    backend.replies.assign(GetParam().replies.begin(), GetParam().replies.end());
+    MRegistry registry(backend);
+    EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", nullptr),
+              GetParam().expected);
+    EXPECT_EQ(backend.bufferSizes, GetParam().bufferSizes);
+    EXPECT_EQ(backend.openKeys, 0);
+    EXPECT_EQ(backend.strayCloses, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, DisagreeingSizes,
+    ::testing::Values(DisagreementCase{"SuccessClaimingMoreThanTheBuffer",
+                                       {{0, 3, 5000, Filled(1024, 9)}},
+                                       Filled(1024, 9),
+                                       {1024}},
+                      DisagreementCase{"TextClaimingMoreThanTheBufferWithoutNul",
+                                       {{0, 1, 0xffffffff, Filled(1024, 'x')}},
+                                       std::string(1024, 'x'),
+                                       {1024}},
+                      DisagreementCase{"SecondQueryClaimsMore",
+                                       {{234, 3, 2000, {}}, {0, 3, 4000, Filled(2000, 7)}},
+                                       Filled(2000, 7),
+                                       {1024, 2000}},
+                      DisagreementCase{"ValueGrewBetweenTheQueries",
+                                       {{234, 1, 1500, {}}, {234, 1, 3000, Filled(1500, 'y')}},
+                                       std::string(1500, 'y'),
+                                       {1024, 1500}},
+                      DisagreementCase{"ValueShrankBetweenTheQueries",
+                                       {{234, 3, 1500, {}}, {0, 3, 2, ByteArray{1, 2}}},
+                                       ByteArray{1, 2},
+                                       {1024, 1500}},
+                      DisagreementCase{"MoreDataWithSizeZero",
+                                       {{234, 3, 0, {}}, {0, 3, 10, Filled(10, 1)}},
+                                       ByteArray{},
+                                       {1024, 0}},
+                      DisagreementCase{"DwordInAnEmptySecondBuffer",
+                                       {{234, 4, 0, {}}, {0, 4, 4, ByteArray{1, 2, 3, 4}}},
+                                       std::int32_t{0},
+                                       {1024, 0}},
+                      DisagreementCase{"DwordInATwoByteSecondBuffer",
+                                       {{234, 4, 2, {}}, {0, 4, 4, ByteArray{0x34, 0x12, 3, 4}}},
+                                       std::int32_t{0x1234},
+                                       {1024, 2}},
+                      DisagreementCase{"DwordReadsFourBytesWhateverTheSize",
+                                       {{0, 4, 1, ByteArray{1, 1, 0, 0}}},
+                                       std::int32_t{0x0101},
+                                       {1024}},
+                      DisagreementCase{"TypeChangedBetweenTheQueries",
+                                       {{234, 3, 1100, {}}, {0, 1, 4, ByteArray{'a', 'b', 0, 0}}},
+                                       "ab"s,
+                                       {1024, 1100}},
+                      // The second query's result is not examined: a value gone in between reads as
+                      // the zero-filled buffer of the type first reported.
+                      DisagreementCase{
+                          "ValueGoneBeforeTheSecondQuery", {{234, 1, 1100, {}}}, ""s, {1024, 1100}},
+                      DisagreementCase{"MultiStringClaimingMore",
+                                       {{0, 7, 4000, Filled(1024, 0)}},
+                                       std::string(1022, '\0'),
+                                       {1024}}),
+    [](const ::testing::TestParamInfo<DisagreementCase>& info) { return info.param.label; });
+
+class FailedFirstQuery : public ::testing::TestWithParam<RegistryStatus> {};
+
+// A query that fails reports no type, even if the backend wrote one.
+TEST_P(FailedFirstQuery, IsAnUnsupportedValueType) {
+    ScriptedBackend backend;
+    backend.replies.push_back({GetParam(), 1, 4, ByteArray{'a', 'b', 'c', 0}});
+    MRegistry registry(backend);
+    const RegistryValue fallback = "default"s;
+    try {
+        (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback);
+        FAIL() << "no error";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.Number(), 1001);
+        EXPECT_EQ(error.Description(), "Unsupported value type");
+    }
+    EXPECT_EQ(backend.bufferSizes.size(), 1U);
+    EXPECT_EQ(backend.openKeys, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, FailedFirstQuery, ::testing::Values(2, 5, 6, 87, 259, -1));
+
+// Random replies of every shape; the sanitizers check that nothing reads outside a buffer.
+TEST(DisagreeingReplies, NeverReachBeyondTheBuffer) {
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<std::uint32_t> anyType(0, 12);
+    std::uniform_int_distribution<std::uint32_t> anySize(0, 4096);
+    std::uniform_int_distribution<int> anyByte(0, 255);
+    std::uniform_int_distribution<int> anyStatus(0, 3);
+    const RegistryStatus statuses[] = {0, 234, 2, 5};
+    for (int round = 0; round < 3000; ++round) {
+        ScriptedBackend backend;
+        for (int query = 0; query < 2; ++query) {
+            ByteArray bytes(anySize(random));
+            for (auto& byte : bytes) byte = static_cast<std::uint8_t>(anyByte(random));
+            backend.replies.push_back(
+                {statuses[anyStatus(random)], anyType(random), anySize(random), bytes});
+        }
+        MRegistry registry(backend);
+        try {
+            const RegistryValue read = registry.RegReadValue(kHkeyLocalMachine, "K", "V", nullptr);
+            const std::size_t largest =
+                *std::max_element(backend.bufferSizes.begin(), backend.bufferSizes.end());
+            if (const auto* text = std::get_if<std::string>(&read)) {
+                EXPECT_LE(text->size(), largest);
+            } else if (const auto* bytes = std::get_if<ByteArray>(&read)) {
+                EXPECT_LE(bytes->size(), largest);
+            }
+        } catch (const RunTimeError& error) {
+            EXPECT_EQ(error.Number(), 1001);
+        }
+        EXPECT_EQ(backend.openKeys, 0);
+    }
+}
+
+// --- subkey names as the backend writes them ------------------------------------------------
+
+struct NamesCase {
+    std::string label;
+    std::vector<EnumReply> names;
+    SubKeyList expected;
+};
+
+std::ostream& operator<<(std::ostream& stream, const NamesCase& value) {
+    return stream << value.label;
+}
+
+class EnumeratedNames : public ::testing::TestWithParam<NamesCase> {};
+
+TEST_P(EnumeratedNames, AreTakenUpToTheirTerminator) {
+    ScriptedBackend backend;
+    backend.names = GetParam().names;
+    MRegistry registry(backend);
+    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"), GetParam().expected);
+    EXPECT_EQ(backend.openKeys, 0);
+    EXPECT_EQ(backend.strayCloses, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Listings, EnumeratedNames,
+    ::testing::Values(
+        NamesCase{"TerminatedNames", {{0, "1.8\0"s}, {0, "1.6\0junk"s}}, {"1.8", "1.6"}},
+        NamesCase{
+            "NameFillingTheWholeBuffer", {{0, std::string(300, 'n')}}, {std::string(260, 'n')}},
+        NamesCase{"EmptyName", {{0, "\0"s}}, {""}},
+        NamesCase{"ErrorStopsTheListing", {{0, "a\0"s}, {5, "b\0"s}, {0, "c\0"s}}, {"a"}},
+        NamesCase{"MoreDataStopsTheListing", {{0, "a\0"s}, {234, "b"s}, {0, "c\0"s}}, {"a"}},
+        NamesCase{"NoSubKeys", {}, {}}),
+    [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.label; });
+
+class DuplicateNames : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(DuplicateNames, FailWith457AndCloseTheKey) {
+    ScriptedBackend backend;
+    for (const std::string& name : GetParam()) backend.names.push_back({0, name + "\0"s});
+    MRegistry registry(backend);
+    try {
+        (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key");
+        FAIL() << "no error";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.Number(), 457);
+        EXPECT_EQ(error.Description(),
+                  "This key is already associated with an element of this collection");
+    }
+    EXPECT_EQ(backend.openKeys, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, DuplicateNames,
+                         ::testing::Values(std::vector<std::string>{"1.8", "1.8"},
+                                           std::vector<std::string>{"Java", "x", "jAVA"},
+                                           std::vector<std::string>{"", ""}));
+
+TEST(DuplicateNames, DifferentNamesOfOneLetterCaseAreDistinct) {
+    ScriptedBackend backend;
+    for (const char* name : {"a", "b", "_", "`", "[", "{"})
+        backend.names.push_back({0, name + "\0"s});
+    MRegistry registry(backend);
+    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key").size(), 6U);
+}
+
+}  // namespace
+}  // namespace pellatone

@@ -1,0 +1,223 @@
+#include "registry/java_runtime_store.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "registry/m_registry.h"
+#include "registry/system_registry.h"
+
+namespace pellatone {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+
+// A folder tree laid out like /usr/lib/jvm, removed afterwards.
+class JavaRuntimeStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        base = fs::temp_directory_path() / ("pellatone-jvm-" + std::to_string(::getpid()) + "-" +
+                                            test->name() + "-" + std::to_string(counter++));
+        fs::remove_all(base);
+        fs::create_directories(base / "jvm");
+        jvm = base / "jvm";
+    }
+    void TearDown() override { fs::remove_all(base); }
+
+    static void WriteFile(const fs::path& file, const std::string& text) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    static fs::path AddRuntime(const fs::path& folder, const std::string& version) {
+        WriteFile(folder / "release", "IMPLEMENTOR=\"Debian\"\nJAVA_VERSION=\"" + version +
+                                          "\"\nJAVA_VERSION_DATE=\"2025-04-15\"\n");
+        return folder;
+    }
+
+    // What the program's registry reads from a store over `roots`.
+    static std::vector<std::pair<std::string, std::string>> Registered(
+        std::vector<fs::path> roots) {
+        MRegistry registry(std::make_unique<JavaRuntimeStore>(std::move(roots)));
+        std::vector<std::pair<std::string, std::string>> found;
+        if (!registry.RegKeyExists(kHkeyLocalMachine, kRuntimeKey)) return found;
+        for (const std::string& version : registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey)) {
+            const RegistryValue home = registry.RegReadValue(
+                kHkeyLocalMachine, kRuntimeKey + "\\" + version, "JavaHome", nullptr);
+            EXPECT_TRUE(std::holds_alternative<std::string>(home)) << version;
+            found.emplace_back(version, RegistryValueToText(home));
+        }
+        return found;
+    }
+
+    using Found = std::vector<std::pair<std::string, std::string>>;
+
+    fs::path base;
+    fs::path jvm;
+};
+
+TEST_F(JavaRuntimeStoreTest, EachRuntimeFolderBecomesAVersionKey) {
+    const fs::path home17 = AddRuntime(jvm / "java-17-openjdk-amd64", "17.0.15");
+    const fs::path home8 = AddRuntime(jvm / "java-8-openjdk-amd64", "1.8.0_392");
+    const fs::path home11 = AddRuntime(jvm / "zulu-11", "11.0.22");
+    EXPECT_EQ(Registered({jvm}), (Found{{"1.8.0_392", home8.string()},
+                                        {"11.0.22", home11.string()},
+                                        {"17.0.15", home17.string()}}));
+}
+
+TEST_F(JavaRuntimeStoreTest, JavaHomeIsAStringValue) {
+    const fs::path home = AddRuntime(jvm / "jdk", "21.0.2");
+    MemoryRegistryBackend store;
+    RegisterJavaRuntimes(store, FindInstalledJavaRuntimes(std::vector{jvm}));
+    RegistryKey key = 0;
+    ASSERT_EQ(store.OpenKey(kHkeyLocalMachine, kRuntimeKey + "\\21.0.2", key), 0);
+    std::vector<std::uint8_t> data(1024);
+    std::uint32_t type = 0;
+    std::uint32_t size = 1024;
+    ASSERT_EQ(store.QueryValue(key, "JavaHome", type, data, size), 0);
+    store.CloseKey(key);
+    EXPECT_EQ(type, 1U);
+    EXPECT_EQ(std::string(data.begin(), data.begin() + size), home.string() + "\0"s);
+}
+
+TEST_F(JavaRuntimeStoreTest, FoldersWithoutAVersionAreLeftOut) {
+    const fs::path home = AddRuntime(jvm / "java-17", "17.0.15");
+    fs::create_directories(jvm / "openjdk-17");                            // no release file
+    WriteFile(jvm / "dated" / "release", "JAVA_VERSION_DATE=\"2025\"\n");  // no version line
+    WriteFile(jvm / "empty" / "release", "JAVA_VERSION=\"\"\n");           // empty version
+    fs::create_directories(jvm / "folder" / "release");                    // release is a folder
+    WriteFile(jvm / "release", "JAVA_VERSION=\"99\"\n");                   // a file, not a folder
+    WriteFile(jvm / ".java-17.jinfo", "JAVA_VERSION=\"98\"\n");
+    EXPECT_EQ(Registered({jvm}), (Found{{"17.0.15", home.string()}}));
+}
+
+TEST_F(JavaRuntimeStoreTest, SymlinkedFolderCountsOnceUnderItsFirstName) {
+    const fs::path real = AddRuntime(jvm / "java-17-openjdk-amd64", "17.0.15");
+    fs::create_directory_symlink("java-17-openjdk-amd64", jvm / "java-1.17.0-openjdk-amd64");
+    fs::create_directory_symlink(real, jvm / "zz-default");
+    EXPECT_EQ(Registered({jvm}),
+              (Found{{"17.0.15", (jvm / "java-1.17.0-openjdk-amd64").string()}}));
+}
+
+TEST_F(JavaRuntimeStoreTest, SymlinkToARuntimeElsewhereCounts) {
+    AddRuntime(base / "opt" / "jdk-21", "21.0.2");
+    fs::create_directory_symlink(base / "opt" / "jdk-21", jvm / "jdk");
+    fs::create_directory_symlink(base / "nowhere", jvm / "dangling");
+    EXPECT_EQ(Registered({jvm}), (Found{{"21.0.2", (jvm / "jdk").string()}}));
+}
+
+TEST_F(JavaRuntimeStoreTest, SameVersionTwiceTakesTheFirstFolderByName) {
+    AddRuntime(jvm / "b-jdk", "17.0.15");
+    const fs::path first = AddRuntime(jvm / "a-jdk", "17.0.15");
+    AddRuntime(jvm / "c-jdk", "17.0.15");
+    EXPECT_EQ(Registered({jvm}), (Found{{"17.0.15", first.string()}}));
+}
+
+TEST_F(JavaRuntimeStoreTest, EmptyOrMissingRootsHaveNoRuntimeKey) {
+    for (const auto& roots : {std::vector<fs::path>{jvm}, std::vector<fs::path>{base / "missing"},
+                              std::vector<fs::path>{}, std::vector<fs::path>{jvm / "release"}}) {
+        MRegistry registry(std::make_unique<JavaRuntimeStore>(roots));
+        EXPECT_FALSE(registry.RegKeyExists(kHkeyLocalMachine, kRuntimeKey));
+        EXPECT_FALSE(registry.RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\JavaSoft"));
+        EXPECT_TRUE(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey).empty());
+        EXPECT_TRUE(registry.RegKeyExists(kHkeyLocalMachine, ""));
+    }
+}
+
+TEST_F(JavaRuntimeStoreTest, RootsAreScannedInTheOrderGiven) {
+    const fs::path other = base / "jvm64";
+    const fs::path home17 = AddRuntime(jvm / "zz-java-17", "17.0.15");
+    AddRuntime(other / "aa-java-17", "17.0.15");
+    const fs::path home11 = AddRuntime(other / "java-11", "11.0.22");
+    EXPECT_EQ(Registered({jvm, base / "missing", other}),
+              (Found{{"11.0.22", home11.string()}, {"17.0.15", home17.string()}}));
+    // The same folder given twice, or through another name, is still one runtime.
+    EXPECT_EQ(Registered({jvm, jvm / ".." / "jvm"}), (Found{{"17.0.15", home17.string()}}));
+}
+
+TEST_F(JavaRuntimeStoreTest, LooksTheRuntimesUpAtFirstUseOnly) {
+    MRegistry registry(std::make_unique<JavaRuntimeStore>(std::vector{jvm}));
+    AddRuntime(jvm / "java-17", "17.0.15");
+    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey), SubKeyList{"17.0.15"});
+    AddRuntime(jvm / "java-21", "21.0.2");
+    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey), SubKeyList{"17.0.15"});
+}
+
+// The program's own registry lists what a scan of the standard folders finds.
+TEST(SystemRegistry, ListsTheRuntimesOfTheStandardFolders) {
+    const std::vector<InstalledJavaRuntime> runtimes =
+        FindInstalledJavaRuntimes(StandardJavaRuntimeFolders());
+    const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
+    EXPECT_EQ(registry->RegKeyExists(kHkeyLocalMachine, kRuntimeKey), !runtimes.empty());
+    const SubKeyList versions = registry->RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey);
+    ASSERT_EQ(versions.size(), runtimes.size());
+    for (const InstalledJavaRuntime& runtime : runtimes) {
+        EXPECT_EQ(
+            RegistryValueToText(registry->RegReadValue(
+                kHkeyLocalMachine, kRuntimeKey + "\\" + runtime.version, "JavaHome", nullptr)),
+            runtime.folder);
+        EXPECT_TRUE(fs::is_regular_file(fs::path(runtime.folder) / "release"));
+    }
+    EXPECT_EQ(StandardJavaRuntimeFolders(),
+              (std::vector<fs::path>{"/usr/lib/jvm", "/usr/lib64/jvm"}));
+}
+
+struct ReleaseCase {
+    std::string label;
+    std::string content;
+    std::optional<std::string> version;
+};
+
+std::ostream& operator<<(std::ostream& stream, const ReleaseCase& value) {
+    return stream << value.label;
+}
+
+class ReleaseFile : public JavaRuntimeStoreTest,
+                    public ::testing::WithParamInterface<ReleaseCase> {};
+
+TEST_P(ReleaseFile, NamesTheVersion) {
+    WriteFile(jvm / "release", GetParam().content);
+    EXPECT_EQ(ReadJavaVersion(jvm / "release"), GetParam().version);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, ReleaseFile,
+    ::testing::Values(
+        ReleaseCase{"Quoted", "JAVA_VERSION=\"17.0.15\"\n", "17.0.15"},
+        ReleaseCase{"Unquoted", "JAVA_VERSION=1.8.0_392\n", "1.8.0_392"},
+        ReleaseCase{"NoFinalNewline", "JAVA_VERSION=\"25\"", "25"},
+        ReleaseCase{"CrLf", "IMPLEMENTOR=\"X\"\r\nJAVA_VERSION=\"11.0.2\"\r\n", "11.0.2"},
+        ReleaseCase{"AfterTheDateLine", "JAVA_VERSION_DATE=\"2025\"\nJAVA_VERSION=\"21\"\n", "21"},
+        ReleaseCase{"FirstLineWins", "JAVA_VERSION=\"1.6.0\"\nJAVA_VERSION=\"1.7.0\"\n", "1.6.0"},
+        ReleaseCase{"Blanks", "  JAVA_VERSION= \"17\" \n", "17"},
+        ReleaseCase{"OnlyTheDate", "JAVA_VERSION_DATE=\"2025-04-15\"\n", std::nullopt},
+        ReleaseCase{"Commented", "#JAVA_VERSION=\"17\"\n", std::nullopt},
+        ReleaseCase{"Empty", "JAVA_VERSION=\"\"\n", std::nullopt},
+        ReleaseCase{"Nothing", "", std::nullopt},
+        ReleaseCase{"Backslash", "JAVA_VERSION=\"17\\1\"\n", std::nullopt},
+        ReleaseCase{"Nul", "JAVA_VERSION=\"17\0\"\n"s, std::nullopt},
+        ReleaseCase{"LongestKeyName", "JAVA_VERSION=" + std::string(255, '9') + "\n",
+                    std::string(255, '9')},
+        ReleaseCase{"TooLongForAKeyName", "JAVA_VERSION=" + std::string(256, '9') + "\n",
+                    std::nullopt}),
+    [](const ::testing::TestParamInfo<ReleaseCase>& info) { return info.param.label; });
+
+TEST_F(JavaRuntimeStoreTest, MissingReleaseFileNamesNoVersion) {
+    EXPECT_EQ(ReadJavaVersion(jvm / "release"), std::nullopt);
+    EXPECT_EQ(ReadJavaVersion(jvm), std::nullopt);
+}
+
+}  // namespace
+}  // namespace pellatone
