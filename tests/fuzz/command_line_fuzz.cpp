@@ -15,13 +15,17 @@ namespace {
 using pellatone::PathConvention;
 
 std::string ExpectedClassPath(std::string_view app, PathConvention convention) {
-    static constexpr std::string_view kEntries[] = {
-        "\\Vexmora\\lib\\comm.jar",        "\\Vexmora\\lib\\jdc.jar",
-        "\\Vexmora\\lib\\jxl.jar",         "\\Vexmora\\lib\\log4j-1.2.8.jar",
-        "\\Vexmora\\lib\\Vexmora.jar",     "\\Vexmora\\lib\\slf4j-log4j12-1.1.0.jar",
-        "\\Vexmora\\lib\\slf4j-api-1.1.0.jar", "\\Vexmora\\lib\\slf4j-simple-1.1.0.jar",
-        "\\Vexmora\\lib\\swing-layout-1.0.jar", "\\Vexmora\\lib\\win32com.dll.jar",
-        "\\Vexmora"};
+    static constexpr std::string_view kEntries[] = {"\\Vexmora\\lib\\comm.jar",
+                                                    "\\Vexmora\\lib\\jdc.jar",
+                                                    "\\Vexmora\\lib\\jxl.jar",
+                                                    "\\Vexmora\\lib\\log4j-1.2.8.jar",
+                                                    "\\Vexmora\\lib\\Vexmora.jar",
+                                                    "\\Vexmora\\lib\\slf4j-log4j12-1.1.0.jar",
+                                                    "\\Vexmora\\lib\\slf4j-api-1.1.0.jar",
+                                                    "\\Vexmora\\lib\\slf4j-simple-1.1.0.jar",
+                                                    "\\Vexmora\\lib\\swing-layout-1.0.jar",
+                                                    "\\Vexmora\\lib\\win32com.dll.jar",
+                                                    "\\Vexmora"};
     std::string joined;
     for (std::string_view entry : kEntries) {
         if (!joined.empty()) joined += convention == PathConvention::kWindows ? ';' : ':';
