@@ -25,7 +25,7 @@ struct StartupContext {
 };
 
 // Where Java runtime installers list their versions, one subkey each, under HKEY_LOCAL_MACHINE.
-inline constexpr std::string_view kJavaRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+inline constexpr std::string_view kJavaRuntimeKey = R"(SOFTWARE\JavaSoft\Java Runtime Environment)";
 inline constexpr std::string_view kJavaHomeValueName = "JavaHome";
 inline constexpr double kMinimumJavaVersion = 1.5;
 // Only this many leading characters of a subkey name are read as its version.
@@ -63,14 +63,14 @@ struct CommExtensionFile {
 };
 
 inline constexpr std::array<CommExtensionFile, 4> kCommExtensionPlan{{
-    {"\\lib\\ext\\Comm.jar", "\\lib\\ext\\", "Comm.jar"},
-    {"\\lib\\javax.comm.properties", "\\lib\\", "javax.comm.properties"},
-    {"\\bin\\Win32com.dll", "\\bin\\", "Win32com.dll"},
-    {"\\lib\\ext\\jdc.jar", "\\lib\\ext\\", "jdc.jar"},
+    {R"(\lib\ext\Comm.jar)", R"(\lib\ext\)", "Comm.jar"},
+    {R"(\lib\javax.comm.properties)", R"(\lib\)", "javax.comm.properties"},
+    {R"(\bin\Win32com.dll)", R"(\bin\)", "Win32com.dll"},
+    {R"(\lib\ext\jdc.jar)", R"(\lib\ext\)", "jdc.jar"},
 }};
 
 // The folder the extension files are copied from, GsmModemJar, with its trailing separator.
-inline constexpr std::string_view kGsmModemJarWindows = "C:\\maradel\\GsmModemJar\\";
+inline constexpr std::string_view kGsmModemJarWindows = R"(C:\maradel\GsmModemJar\)";
 inline constexpr std::string_view kGsmModemJarPosix = "/opt/maradel/GsmModemJar/";
 std::string_view GsmModemJarFolder(PathConvention convention);
 
