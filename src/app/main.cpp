@@ -8,10 +8,9 @@ int main() {
     RunReportingUncaughtErrors(*platform, [&] {
         const std::unique_ptr<FileSystem> fileSystem = CreateFileSystem();
         const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
-        StartupContext context{*platform, *registry, *fileSystem};
+        StartupContext context{*platform, *registry, *fileSystem, kHostPathConvention, {}};
         const auto onTimer1Tick = [&](SplashWindow& splash) {
-            RunReportingUncaughtErrors(*platform,
-                                       [&] { RunStartupSequence(&splash, context); });
+            RunReportingUncaughtErrors(*platform, [&] { RunStartupSequence(&splash, context); });
         };
         if (!RunSplashWindow(onTimer1Tick)) {
             RunStartupSequence(nullptr, context);

@@ -8,14 +8,14 @@ namespace pellatone {
 // The one error type of the program: a run-time error number and the text shown to the user.
 // Numbers follow the classic run-time error table where one fits, so reports stay familiar.
 class RunTimeError : public std::runtime_error {
-public:
+  public:
     RunTimeError(int number, const std::string& description)
         : std::runtime_error(description), number_(number) {}
 
     [[nodiscard]] int Number() const noexcept { return number_; }
     [[nodiscard]] std::string Description() const { return what(); }
 
-private:
+  private:
     int number_;
 };
 

@@ -23,8 +23,7 @@ TEST_P(SplitCommandLineTest, SplitsAsTheWindowsCRuntimeDoes) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitCommandLineTest,
     ::testing::Values(
-        SplitCase{"Empty", "", {}},
-        SplitCase{"BlanksOnly", "  \t ", {}},
+        SplitCase{"Empty", "", {}}, SplitCase{"BlanksOnly", "  \t ", {}},
         SplitCase{"BlanksAndTabsSeparate", " a \t b  c ", {"a", "b", "c"}},
         SplitCase{"QuotesGroupAndVanish", R"("a b" c)", {"a b", "c"}},
         SplitCase{"QuotedPartsJoinWithTheirNeighbours", R"("a";"b c":d)", {"a;b c:d"}},
@@ -35,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"OddBackslashesBeforeQuoteGiveALiteralQuote", R"(a\"b)", {R"(a"b)"}},
         SplitCase{"ThreeBackslashesAndQuote", R"(a\\\"b)", {R"(a\"b)"}},
         SplitCase{"DoubledQuoteInsideQuotesIsLiteral", R"("a""b" c)", {R"(a"b)", "c"}},
-        SplitCase{"TrailingBackslashInsideQuotesBeforeSeparator", R"("C:\\Vexmora";x)",
+        SplitCase{"TrailingBackslashInsideQuotesBeforeSeparator",
+                  R"("C:\\Vexmora";x)",
                   {R"(C:\\Vexmora;x)"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

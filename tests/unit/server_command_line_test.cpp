@@ -12,10 +12,9 @@ namespace {
 // The eleven entries for an application folder, in the Windows convention.
 std::string WindowsClassPath(const std::string& app) {
     std::string entries;
-    for (const char* jar :
-         {"comm.jar", "jdc.jar", "jxl.jar", "log4j-1.2.8.jar", "Vexmora.jar",
-          "slf4j-log4j12-1.1.0.jar", "slf4j-api-1.1.0.jar", "slf4j-simple-1.1.0.jar",
-          "swing-layout-1.0.jar", "win32com.dll.jar"}) {
+    for (const char* jar : {"comm.jar", "jdc.jar", "jxl.jar", "log4j-1.2.8.jar", "Vexmora.jar",
+                            "slf4j-log4j12-1.1.0.jar", "slf4j-api-1.1.0.jar",
+                            "slf4j-simple-1.1.0.jar", "swing-layout-1.0.jar", "win32com.dll.jar"}) {
         entries += "\"" + app + "\\Vexmora\\lib\\" + jar + "\";";
     }
     return entries + "\"" + app + "\\Vexmora\"";
@@ -52,12 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, WindowsCommandLine,
     ::testing::Values(
         WindowsCase{"EmptyJavaHomeGivesBareJava", "", "C:\\app", "java "},
-        WindowsCase{"BlanksInJavaHomeAreQuoted", "C:\\Program Files\\Java\\jre1.6.0",
-                    "C:\\app", "\"C:\\Program Files\\Java\\jre1.6.0\\bin\\java.exe\" "},
+        WindowsCase{"BlanksInJavaHomeAreQuoted", "C:\\Program Files\\Java\\jre1.6.0", "C:\\app",
+                    "\"C:\\Program Files\\Java\\jre1.6.0\\bin\\java.exe\" "},
         WindowsCase{"TrailingBackslashOfJavaHomeIsKept", "C:\\jre\\", "C:\\app",
                     "\"C:\\jre\\\\bin\\java.exe\" "},
-        WindowsCase{"BlanksOnlyJavaHomeCountsAsAFolder", "  ", "C:\\app",
-                    "\"  \\bin\\java.exe\" "},
+        WindowsCase{"BlanksOnlyJavaHomeCountsAsAFolder", "  ", "C:\\app", "\"  \\bin\\java.exe\" "},
         WindowsCase{"DriveRootApplicationFolderDoublesTheBackslash", "C:\\jre", "C:\\",
                     "\"C:\\jre\\bin\\java.exe\" "},
         WindowsCase{"ApplicationFolderWithBlanks", "C:\\jre", "C:\\Program Files\\Pellatone",
@@ -71,7 +69,8 @@ TEST(BuildServerCommandLine, DriveRootEntriesHoldDoubledBackslashes) {
 }
 
 TEST(BuildServerCommandLine, GrowsByElevenTimesTheApplicationFolder) {
-    const std::size_t shortLine = BuildServerCommandLine("", "C:\\a", PathConvention::kWindows).size();
+    const std::size_t shortLine =
+        BuildServerCommandLine("", "C:\\a", PathConvention::kWindows).size();
     const std::size_t longLine =
         BuildServerCommandLine("", "C:\\a\\0123456789", PathConvention::kWindows).size();
     EXPECT_EQ(longLine - shortLine, 11U * 11U);
@@ -118,8 +117,8 @@ TEST(BuildServerCommandLine, SplitsIntoProgramSwitchClassPathAndMainClass) {
         EXPECT_EQ(arguments[0], c.program);
         EXPECT_EQ(arguments[1], "-classpath");
         EXPECT_TRUE(arguments[2].starts_with(c.classPathStart + c.separator)) << arguments[2];
-        EXPECT_TRUE(arguments[2].ends_with(c.separator + c.app +
-                                           InConvention("\\Vexmora", c.convention)));
+        EXPECT_TRUE(
+            arguments[2].ends_with(c.separator + c.app + InConvention("\\Vexmora", c.convention)));
         EXPECT_EQ(arguments[3], "VEXMORA.Frame11");
     }
 }

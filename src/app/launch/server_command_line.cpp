@@ -29,8 +29,7 @@ constexpr std::array<ClassPathEntry, 11> kServerClassPath{{
 }  // namespace
 
 std::string BuildServerCommandLine(std::string_view javaHomeFolder,
-                                   std::string_view applicationFolder,
-                                   PathConvention convention) {
+                                   std::string_view applicationFolder, PathConvention convention) {
     const bool windows = convention == PathConvention::kWindows;
     std::string line;
     if (javaHomeFolder.empty()) {
