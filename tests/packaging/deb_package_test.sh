@@ -1,0 +1,58 @@
+#!/bin/sh
+# Builds the Debian package, checks its contents and dependencies, installs it with dpkg, starts
+# the installed program headless and removes the package again. Needs root.
+#   deb_package_test.sh <build folder>
+set -eu
+build=$1
+work=$(mktemp -d)
+cleanup() {
+    dpkg -s pellatone >/dev/null 2>&1 && dpkg -r pellatone >/dev/null 2>&1
+    rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+if dpkg -s pellatone >/dev/null 2>&1; then
+    fail "a pellatone package is already installed on this machine; remove it first"
+fi
+# Keep the machine's package untouched by the cleanup above.
+
+(cd "$build" && cpack -G DEB -B "$work" >/dev/null) || fail "cpack could not build the package"
+deb=$(ls "$work"/pellatone_*.deb)
+
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for path in ./opt/pellatone/pellatone ./usr/share/applications/pellatone.desktop \
+    ./usr/share/icons/hicolor/16x16/apps/pellatone.png \
+    ./usr/share/icons/hicolor/32x32/apps/pellatone.png; do
+    printf '%s\n' "$contents" | grep -qx "$path" || fail "the package lacks $path"
+done
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libfltk1.3 libgif7 libc6; do
+    printf '%s\n' "$depends" | grep -q "$library" || fail "Depends lacks $library: $depends"
+done
+
+dpkg -i "$deb" >/dev/null || fail "dpkg could not install the package"
+[ -x /opt/pellatone/pellatone ] || fail "the program is not installed"
+grep -qx 'Name=Pellatone' /usr/share/applications/pellatone.desktop || fail "desktop entry Name"
+grep -qx 'Categories=Network;' /usr/share/applications/pellatone.desktop \
+    || fail "desktop entry Categories"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate /usr/share/applications/pellatone.desktop || fail "desktop entry invalid"
+fi
+
+# Headless, on a machine with no Java runtime (an empty /usr/lib/jvm in a private namespace),
+# the installed program says so and ends with status 2.
+status=0
+unshare -m --propagation private sh -c '
+    mount -t tmpfs tmpfs /usr/lib/jvm
+    [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
+    exec env -u DISPLAY /opt/pellatone/pellatone' >"$work/out" 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] || fail "the installed program ended with $status, not 2: $(cat "$work/err")"
+grep -qx 'Pellatone: You have not Installed Java Runtime Environment on your computer.' \
+    "$work/err" || fail "unexpected messages: $(cat "$work/err")"
+
+dpkg -r pellatone >/dev/null || fail "dpkg could not remove the package"
+[ ! -e /opt/pellatone/pellatone ] || fail "the program is still there after removal"
+[ ! -e /usr/share/applications/pellatone.desktop ] || fail "the desktop entry is still there"
+echo "deb package: built, installed, started and removed"
