@@ -114,7 +114,10 @@ RegistryStatus JavaRuntimeStore::OpenKey(RegistryKey root, const std::string& ke
     return Filled().OpenKey(root, keyPath, opened);
 }
 
-void JavaRuntimeStore::CloseKey(RegistryKey key) { Filled().CloseKey(key); }
+void JavaRuntimeStore::CloseKey(RegistryKey key) noexcept {
+    // Only keys of a filled store were ever opened.
+    if (store_) store_->CloseKey(key);
+}
 
 RegistryStatus JavaRuntimeStore::EnumKey(RegistryKey key, std::uint32_t index,
                                          std::span<char> name) {

@@ -97,10 +97,12 @@ RegistryValue ConvertRegistryData(std::uint32_t type, std::span<const std::uint8
 }
 
 bool MRegistry::RegKeyExists(RegistryKey root, const std::string& keyPath) {
-    const std::optional<RegistryKey> opened = OpenForReading(*backend_, root, keyPath);
-    if (!opened) return false;
-    backend_->CloseKey(*opened);
-    return true;
+    return ReportingOutOfMemory([&] {
+        const std::optional<RegistryKey> opened = OpenForReading(*backend_, root, keyPath);
+        if (!opened) return false;
+        backend_->CloseKey(*opened);
+        return true;
+    });
 }
 
 SubKeyList MRegistry::RegEnumSubKeys(RegistryKey root, const std::string& keyPath) {

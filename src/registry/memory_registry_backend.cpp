@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
-#include <stdexcept>
 #include <string_view>
 #include <utility>
+
+#include "platform/run_time_error.h"
 
 namespace pellatone {
 
 namespace {
+
+constexpr int kInvalidProcedureCall = 5;
 
 // The components of a key path; nothing for an empty path, nullopt when a component is empty.
 std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view keyPath) {
@@ -47,7 +50,7 @@ MemoryRegistryBackend::Key& MemoryRegistryBackend::Create(RegistryKey root,
     Key* key = Resolve(root);
     const auto components = SplitKeyPath(keyPath);
     if (key == nullptr || !components) {
-        throw std::invalid_argument("cannot create registry key '" + keyPath + "'");
+        throw RunTimeError(kInvalidProcedureCall, "Invalid procedure call or argument");
     }
     for (const std::string_view component : *components) {
         auto found = key->subKeys.find(component);
@@ -104,7 +107,7 @@ RegistryStatus MemoryRegistryBackend::OpenKey(RegistryKey root, const std::strin
     return registry_status::kSuccess;
 }
 
-void MemoryRegistryBackend::CloseKey(RegistryKey key) {
+void MemoryRegistryBackend::CloseKey(RegistryKey key) noexcept {
     if (handles_.erase(key) == 0) ++strayCloses_;
 }
 

@@ -28,7 +28,8 @@ class MemoryRegistryBackend final : public RegistryBackend {
     ~MemoryRegistryBackend() override;
 
     // Filling the store. Missing keys on the way are created; a name that differs only in case
-    // from an existing one reaches the existing key.
+    // from an existing one reaches the existing key. An invalid root or a path with an empty
+    // component raises RunTimeError 5.
     void CreateKey(RegistryKey root, const std::string& keyPath);
     void SetValue(RegistryKey root, const std::string& keyPath, const std::string& valueName,
                   std::uint32_t type, std::vector<std::uint8_t> data);
@@ -39,7 +40,7 @@ class MemoryRegistryBackend final : public RegistryBackend {
 
     RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
                            RegistryKey& opened) override;
-    void CloseKey(RegistryKey key) override;
+    void CloseKey(RegistryKey key) noexcept override;
     RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override;
     RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
                               std::span<std::uint8_t> data, std::uint32_t& size) override;

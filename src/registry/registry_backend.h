@@ -48,7 +48,8 @@ class RegistryBackend {
     virtual RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
                                    RegistryKey& opened) = 0;
 
-    virtual void CloseKey(RegistryKey key) = 0;
+    // Must not fail: it runs while errors unwind.
+    virtual void CloseKey(RegistryKey key) noexcept = 0;
 
     // Writes subkey number `index` NUL-terminated into `name`. kMoreData when the name and its
     // terminator do not fit, kNoMoreItems past the last subkey.

@@ -13,8 +13,7 @@ namespace pellatone {
 
 namespace {
 
-// Win32com.dll, the serial extension's native library, is 32-bit: only the runtimes registered
-// in the 32-bit view can load it.
+// The serial extension's Win32com.dll is 32-bit and loads only into a 32-bit JVM: read that view.
 #ifdef _WIN64
 constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_32KEY;
 #else
@@ -27,12 +26,13 @@ constexpr DWORD kKeyNameCapacity = 256;
 constexpr int kQueryAttempts = 8;
 
 HKEY ToHandle(RegistryKey key) {
+    auto bits = static_cast<std::intptr_t>(key);
     // Predefined roots are 32-bit values that a 64-bit process sees sign-extended.
     if (key >= 0x80000000U && key <= 0xFFFFFFFFU) {
-        const auto root = static_cast<std::int32_t>(static_cast<std::uint32_t>(key));
-        return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(root));
+        bits = static_cast<std::int32_t>(static_cast<std::uint32_t>(key));
     }
-    return reinterpret_cast<HKEY>(key);
+    // A registry handle is an integer that the API carries as a pointer.
+    return reinterpret_cast<HKEY>(bits);  // NOLINT(performance-no-int-to-ptr)
 }
 
 std::optional<std::wstring> ToUtf16(const std::string& text) {
@@ -76,7 +76,7 @@ RegistryStatus Win32RegistryBackend::OpenKey(RegistryKey root, const std::string
     return status;
 }
 
-void Win32RegistryBackend::CloseKey(RegistryKey key) { RegCloseKey(ToHandle(key)); }
+void Win32RegistryBackend::CloseKey(RegistryKey key) noexcept { RegCloseKey(ToHandle(key)); }
 
 RegistryStatus Win32RegistryBackend::EnumKey(RegistryKey key, std::uint32_t index,
                                              std::span<char> name) {

@@ -14,7 +14,7 @@ class Win32RegistryBackend final : public RegistryBackend {
   public:
     RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
                            RegistryKey& opened) override;
-    void CloseKey(RegistryKey key) override;
+    void CloseKey(RegistryKey key) noexcept override;
     RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override;
     RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
                               std::span<std::uint8_t> data, std::uint32_t& size) override;

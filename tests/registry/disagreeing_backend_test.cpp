@@ -40,7 +40,7 @@ class ScriptedBackend final : public RegistryBackend {
         ++openKeys;
         return 0;
     }
-    void CloseKey(RegistryKey key) override {
+    void CloseKey(RegistryKey key) noexcept override {
         if (key == kOpened)
             --openKeys;
         else
