@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -29,8 +30,10 @@ class JavaRuntimeStoreTest : public ::testing::Test {
     void SetUp() override {
         static std::atomic<int> counter{0};
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = test->name();
+        std::replace(name.begin(), name.end(), '/', '-');
         base = fs::temp_directory_path() / ("pellatone-jvm-" + std::to_string(::getpid()) + "-" +
-                                            test->name() + "-" + std::to_string(counter++));
+                                            name + "-" + std::to_string(counter++));
         fs::remove_all(base);
         fs::create_directories(base / "jvm");
         jvm = base / "jvm";
