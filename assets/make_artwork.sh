@@ -34,5 +34,19 @@ for size in 32 16; do
         -alpha off +dither -colors 256 -type Palette "BMP3:icon_$size.bmp"
     convert "BMP3:icon_$size.bmp" "pellatone-$size.png"
 done
-convert icon_32.bmp icon_16.bmp -compress none pellatone.ico
-rm -f icon_32.bmp icon_16.bmp
+# The Windows icon holds both images with full 256-colour palettes. ImageMagick writes as few bits
+# per pixel as the colours in use need, so the icon's own colours are padded with greys to 256
+# palette entries first (the pixels stay exactly as drawn).
+convert icon_32.bmp icon_16.bmp +append -unique-colors icon_colours.bmp
+used=$(identify -format '%w' icon_colours.bmp)
+convert icon_colours.bmp \( -size "$((256 - used))x1" gradient:black-white -colorspace sRGB \) \
+    +append -type TrueColor icon_palette.bmp
+for size in 32 16; do
+    convert "icon_$size.bmp" +dither -remap icon_palette.bmp "BMP3:icon_${size}_256.bmp"
+done
+convert icon_32_256.bmp icon_16_256.bmp pellatone.ico
+rm -f icon_32.bmp icon_16.bmp icon_32_256.bmp icon_16_256.bmp icon_colours.bmp icon_palette.bmp
+if [ "$(identify -format '%z ' pellatone.ico)" != "8 8 " ]; then
+    echo "pellatone.ico: expected two 8-bit images" >&2
+    exit 1
+fi

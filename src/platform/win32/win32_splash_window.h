@@ -1,0 +1,11 @@
+#pragma once
+
+#include <windows.h>
+
+namespace pellatone::win32 {
+
+// Where a window of the given outer size sits when centred in the work area (the screen less
+// the task bar). Odd leftovers go to the right and bottom.
+RECT CentredWindowRect(const RECT& workArea, SIZE windowSize);
+
+}  // namespace pellatone::win32

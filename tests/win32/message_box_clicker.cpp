@@ -1,0 +1,142 @@
+// Test helper that runs under Wine beside the program: waits for the program's message boxes (top-
+// level dialogs of class #32770 captioned "Pellatone"), records the text of each in the order they
+// appear and presses OK on it.
+//
+//   message_box_clicker.exe RECORD_FILE BOX_COUNT TIMEOUT_SECONDS
+//
+// Each box's text becomes one line of RECORD_FILE (UTF-8), with backslash, CR and LF written as
+// \\, \r and \n so that a line holds exactly one box. The file is rewritten after every box. Exits
+// 0 once BOX_COUNT boxes were answered, 1 when the time ran out first, 2 on bad arguments or when
+// the record cannot be written.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr wchar_t kCaption[] = L"Pellatone";
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                        length, nullptr, nullptr);
+    return narrow;
+}
+
+std::string Escaped(const std::string& text) {
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+            case '\\':
+                escaped += "\\\\";
+                break;
+            case '\r':
+                escaped += "\\r";
+                break;
+            case '\n':
+                escaped += "\\n";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::wstring TextOf(HWND window) {
+    // WM_GETTEXT is carried across processes, unlike GetWindowTextW on another process's
+    // control.
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length) == 0) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    std::wstring name(256, L'\0');
+    const int length = GetClassNameW(window, name.data(), static_cast<int>(name.size()));
+    name.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return name;
+}
+
+// The message text: the box's static control that is not its icon.
+std::wstring MessageTextOf(HWND box) {
+    std::wstring found;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) continue;
+        const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+        if ((style & SS_TYPEMASK) == SS_ICON) continue;
+        found = TextOf(child);
+        if (!found.empty()) break;
+    }
+    return found;
+}
+
+HWND FindOpenBox() {
+    HWND box = nullptr;
+    while ((box = FindWindowExW(nullptr, box, kDialogClass, kCaption)) != nullptr) {
+        if (IsWindowVisible(box) != 0) return box;
+    }
+    return nullptr;
+}
+
+bool WriteRecord(const std::wstring& path, const std::vector<std::string>& lines) {
+    std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(path.c_str(), L"wb"), &std::fclose);
+    if (!file) return false;
+    for (const std::string& line : lines) {
+        const std::string text = line + "\n";
+        if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) return false;
+    }
+    return std::fclose(file.release()) == 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4) {
+        std::fputs("usage: message_box_clicker RECORD_FILE BOX_COUNT TIMEOUT_SECONDS\n", stderr);
+        return 2;
+    }
+    const std::wstring recordPath = argv[1];
+    const long wanted = std::wcstol(argv[2], nullptr, 10);
+    const auto deadline = Clock::now() + std::chrono::seconds(std::wcstol(argv[3], nullptr, 10));
+    std::vector<std::string> records;
+    if (!WriteRecord(recordPath, records)) return 2;
+
+    while (static_cast<long>(records.size()) < wanted) {
+        if (Clock::now() >= deadline) return 1;
+        const HWND box = FindOpenBox();
+        if (box == nullptr) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            continue;
+        }
+        records.push_back(Escaped(Utf8(MessageTextOf(box))));
+        if (!WriteRecord(recordPath, records)) return 2;
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        // The next box may only be taken for a new one once this one is gone.
+        while (IsWindow(box) != 0) {
+            if (Clock::now() >= deadline) return 1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# Runs the Windows program under Wine and Xvfb from a temporary application folder and checks
+# what a user and the started Java runtime would see.
+#
+#   program_e2e.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER BUILD_FOLDER
+#
+#   bare_java       the splash window shows, then the stand-in java.exe beside the program is
+#                   started with the exact command line, in the application folder
+#   early_close     closing the splash window before Timer1 ticks ends the program, nothing started
+#   uncaught_error  no java.exe anywhere: the run-time error box, and a non-zero exit status
+#
+# Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
+set -euo pipefail
+
+scenario=$1
+program=$2
+stand_in=$3
+clicker=$4
+build_folder=$5
+assets="$(cd "$(dirname "$0")/../../assets" && pwd)"
+
+fail() {
+    echo "FAIL ($scenario): $*" >&2
+    exit 1
+}
+
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run under scripts/test.sh or start Xvfb first"
+display_up=""
+for _ in $(seq 50); do
+    if xdpyinfo >/dev/null 2>&1; then display_up=yes && break; fi
+    sleep 0.1
+done
+[ -n "$display_up" ] || fail "cannot open display $DISPLAY"
+[ -n "${WINEPREFIX:-}" ] || fail "no WINEPREFIX: the test environment is missing"
+
+# A prefix of these tests' own, so the registry they prepare meets no key another test left.
+export WINEPREFIX="${WINEPREFIX}-launch"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/pellatone-win-e2e.XXXXXX")
+app="$work/Pellatone App"
+mkdir "$app"
+background=()
+cleanup() {
+    for pid in "${background[@]}"; do kill "$pid" 2>/dev/null || true; done
+    timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+cp "$program" "$app/pellatone.exe"
+
+# A runtime listed with an empty JavaHome: discovery then leaves the Java home empty without a
+# message, and the program starts the bare "java".
+runtime_key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment'
+wine reg delete "$runtime_key" /reg:32 /f >/dev/null 2>&1 || true
+wine reg add "$runtime_key\\1.6.0" /v JavaHome /t REG_SZ /d "" /reg:32 /f >/dev/null \
+    || fail "cannot write the runtime key"
+
+app_windows=$(winepath -w "$app")
+work_windows=$(winepath -w "$work")
+
+now() { date +%s.%N; }
+# True when the seconds since $1 compare with $3 as $2 says ("<" or ">").
+seconds_since() { awk -v since="$1" -v now="$(now)" -v limit="$3" -v op="$2" \
+    'BEGIN { d = now - since; exit !(op == "<" ? d < limit : d > limit) }'; }
+
+# The program's visible window captioned "Pellatone". Its message boxes share the caption, but
+# where this is asked none is expected, and the geometry check would tell one apart.
+splash_window() {
+    local candidate
+    for candidate in $(xdotool search --onlyvisible --name '^Pellatone$' 2>/dev/null); do
+        if xprop -id "$candidate" WM_CLASS 2>/dev/null | grep -q '"pellatone\.exe"'; then
+            echo "$candidate"
+            return 0
+        fi
+    done
+}
+
+# Sets `window`.
+wait_for_splash() {
+    window=""
+    for _ in $(seq 600); do
+        window=$(splash_window)
+        [ -n "$window" ] && return 0
+        sleep 0.1
+    done
+    fail "no splash window captioned \"Pellatone\" appeared"
+}
+
+wait_until_gone() {
+    for _ in $(seq 600); do
+        [ -z "$(splash_window)" ] && return 0
+        sleep 0.05
+    done
+    fail "the splash window did not go away"
+}
+
+# Waits for the program's process, which must end by itself, and sets `status` to its exit status.
+wait_for_program() {
+    status=0
+    wait "$1" || status=$?
+    [ "$status" -ne 124 ] || fail "the program did not end"
+}
+
+# Sets `x` and `y`, the client area's place on the screen.
+check_splash_geometry() {
+    local geometry width height screen_width screen_height
+    geometry=$(xwininfo -id "$1")
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
+    width=$(sed -n 's/.*Width: *//p' <<<"$geometry")
+    height=$(sed -n 's/.*Height: *//p' <<<"$geometry")
+    [ "$width" = 487 ] && [ "$height" = 511 ] \
+        || fail "client area is ${width}x${height}, not 487x511"
+    read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+    # Centred: the client exactly across, the frame's title bar above it down.
+    local centre_x=$(((screen_width - 487) / 2)) centre_y=$(((screen_height - 511) / 2))
+    [ "$x" -ge $((centre_x - 1)) ] && [ "$x" -le $((centre_x + 1)) ] \
+        || fail "client area at x=$x, not centred (expected about $centre_x)"
+    [ "$y" -ge "$centre_y" ] && [ "$y" -le $((centre_y + 40)) ] \
+        || fail "client area at y=$y, not centred (expected $centre_y plus half a title bar)"
+}
+
+# The background picture unscaled with Image1 stretched to 487 x 508 over it.
+check_splash_picture() {
+    local x=$1 y=$2 screenshot="$build_folder/splash-window-windows.png"
+    import -window root "$screenshot"
+    convert "$screenshot" -crop "487x511+$x+$y" +repage "$work/shown.png"
+    convert "$assets/splash.gif" -crop 487x511+0+0 +repage \
+        \( "$assets/splash.gif" -resize '487x508!' \) -geometry +0+0 -composite "$work/expected.png"
+    local difference
+    difference=$(compare -metric RMSE "$work/shown.png" "$work/expected.png" null: 2>&1 \
+        | sed -n 's/.*(\(.*\)).*/\1/p') || true
+    [ -n "$difference" ] || fail "cannot compare the screenshot"
+    awk -v d="$difference" 'BEGIN { exit !(d < 0.03) }' \
+        || fail "the window does not show the splash picture (difference $difference)"
+}
+
+expected_command_line() {
+    local entries=(comm.jar jdc.jar jxl.jar log4j-1.2.8.jar Vexmora.jar slf4j-log4j12-1.1.0.jar
+        slf4j-api-1.1.0.jar slf4j-simple-1.1.0.jar swing-layout-1.0.jar win32com.dll.jar)
+    local line="java -classpath "
+    for entry in "${entries[@]}"; do line+="\"$app_windows\\Vexmora\\lib\\$entry\";"; done
+    line+="\"$app_windows\\Vexmora\" VEXMORA.Frame11"
+    printf '%s' "$line"
+}
+
+case $scenario in
+bare_java)
+    cp "$stand_in" "$app/java.exe"
+    timeout 120 wine "$app/pellatone.exe" &
+    program_pid=$!
+    background+=("$program_pid")
+    wait_for_splash
+    seen=$(now)
+    check_splash_geometry "$window"
+    check_splash_picture "$x" "$y"
+    wait_until_gone
+    seconds_since "$seen" ">" 1.0 || fail "the splash window went before Timer1's 2000 ms"
+    wait_for_program "$program_pid"
+    [ "$status" = 0 ] || fail "the program ended with status $status"
+    record="$app/java-invocation.txt"
+    for _ in $(seq 300); do [ -f "$record" ] && break; sleep 0.1; done
+    [ -f "$record" ] || fail "java.exe was not started"
+    command_line=$(sed -n 1p "$record")
+    working_folder=$(sed -n 2p "$record")
+    expected=$(expected_command_line)
+    [ "$command_line" = "$expected" ] \
+        || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$expected")"
+    [ "$working_folder" = "$app_windows" ] \
+        || fail "java ran in \"$working_folder\", not in \"$app_windows\""
+    ;;
+early_close)
+    cp "$stand_in" "$app/java.exe"
+    timeout 120 wine "$app/pellatone.exe" &
+    program_pid=$!
+    background+=("$program_pid")
+    wait_for_splash
+    xdotool windowfocus --sync "$window"
+    xdotool key alt+F4
+    wait_for_program "$program_pid"
+    [ "$status" = 0 ] || fail "the program ended with status $status"
+    # Long past the tick Timer1 would have given: still nothing started.
+    sleep 3
+    [ ! -e "$app/java-invocation.txt" ] || fail "java.exe was started after the window was closed"
+    ;;
+uncaught_error)
+    timeout 120 wine "$clicker" "$work_windows\\boxes.txt" 1 100 &
+    clicker_pid=$!
+    background+=("$clicker_pid")
+    status=0
+    timeout 120 wine "$app/pellatone.exe" || status=$?
+    [ "$status" -ne 124 ] || fail "the program did not end"
+    clicker_status=0
+    wait "$clicker_pid" || clicker_status=$?
+    boxes=$(cat "$work/boxes.txt" 2>/dev/null || true)
+    [ "$clicker_status" = 0 ] || fail "no message box was answered; boxes seen: [$boxes]"
+    expected="Run-time error '53':\\r\\n\\r\\nFile not found"
+    [ "$boxes" = "$expected" ] || fail "message boxes were [$boxes], expected [$expected]"
+    [ "$status" = 1 ] || fail "the program ended with status $status, not 1"
+    ;;
+*)
+    fail "unknown scenario"
+    ;;
+esac
+echo "PASS ($scenario)"
