@@ -33,6 +33,8 @@ for size in 32 16; do
         -fill '#1d7fa8' -draw "rectangle $((size * 5 / 16)),$((size / 4)) $((size * 11 / 16)),$((size * 9 / 16))" \
         -alpha off +dither -colors 256 -type Palette "BMP3:icon_$size.bmp"
     convert "BMP3:icon_$size.bmp" "pellatone-$size.png"
+    # The Linux program decodes its window icon with the same GIF reader as the splash picture.
+    convert "pellatone-$size.png" "pellatone-$size.gif"
 done
 # The Windows icon holds both images with full 256-colour palettes. ImageMagick writes as few bits
 # per pixel as the colours in use need, so the icon's own colours are padded with greys to 256

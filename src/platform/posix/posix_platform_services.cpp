@@ -1,0 +1,114 @@
+#include "platform/posix/posix_platform_services.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/display.h"
+#include "platform/posix/message_box.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/process_start.h"
+
+namespace pellatone {
+
+namespace {
+
+// A folder that is not there is a missing path, whichever way the system words it.
+RunTimeError FolderError(int errnoValue) {
+    if (errnoValue == ENOENT || errnoValue == ENOTDIR) return PathNotFound();
+    return ErrorFromErrno(errnoValue);
+}
+
+}  // namespace
+
+std::string HeadlessMessageLine(std::string_view text) {
+    std::string line(kApplicationTitle);
+    line += ": ";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            line += '\n';
+            ++i;
+        } else {
+            line += text[i];
+        }
+    }
+    line += '\n';
+    return line;
+}
+
+std::string FolderOfPath(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return ".";
+    if (slash == 0) return "/";
+    return std::string(path.substr(0, slash));
+}
+
+void PosixPlatformServices::ShowMessage(const std::string& text) {
+    if (hasDisplay_) {
+        ShowMessageBox(text);
+        return;
+    }
+    const std::string line = HeadlessMessageLine(text);
+    std::fflush(stdout);
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+void PosixPlatformServices::EndProgram(int exitStatus) {
+    // Take our windows off the screen before anything else goes, then end without returning
+    // into whatever handler called us.
+    if (hasDisplay_) {
+        while (Fl_Window* window = Fl::first_window()) window->hide();
+        Fl::flush();
+    }
+    std::cout.flush();
+    std::cerr.flush();
+    std::exit(exitStatus);
+}
+
+std::string PosixPlatformServices::ApplicationFolder() const {
+    std::vector<char> buffer(PATH_MAX);
+    while (true) {
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0) throw ErrorFromErrno(errno);
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            return FolderOfPath(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string PosixPlatformServices::GetWorkingFolder() const {
+    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
+    if (!folder) throw FolderError(errno);
+    return folder.get();
+}
+
+void PosixPlatformServices::SetWorkingFolder(const std::string& folder) {
+    if (::chdir(folder.c_str()) != 0) throw FolderError(errno);
+}
+
+void PosixPlatformServices::StartProcess(const std::string& commandLine) {
+    StartDetachedProcess(commandLine);
+}
+
+void PosixPlatformServices::ReportUncaughtError(const RunTimeError& error) {
+    ShowMessage(UncaughtErrorReport(error));
+}
+
+std::unique_ptr<PlatformServices> CreatePlatformServices() {
+    return std::make_unique<PosixPlatformServices>(DisplayAvailable());
+}
+
+std::unique_ptr<FileSystem> CreateFileSystem() { return std::make_unique<PosixFileSystem>(); }
+
+}  // namespace pellatone

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/platform_services.h"
+
+namespace pellatone {
+
+// The platform services on Linux and other POSIX systems. With a display, messages are FLTK
+// boxes; headless, each becomes one line on standard error.
+class PosixPlatformServices final : public PlatformServices {
+  public:
+    explicit PosixPlatformServices(bool hasDisplay) : hasDisplay_(hasDisplay) {}
+
+    void ShowMessage(const std::string& text) override;
+    [[noreturn]] void EndProgram(int exitStatus) override;
+    [[nodiscard]] std::string ApplicationFolder() const override;
+    [[nodiscard]] std::string GetWorkingFolder() const override;
+    void SetWorkingFolder(const std::string& folder) override;
+    void StartProcess(const std::string& commandLine) override;
+    void ReportUncaughtError(const RunTimeError& error) override;
+
+  private:
+    bool hasDisplay_;
+};
+
+// What a headless message box writes to standard error: "Pellatone: ", the text with each CR LF
+// as a line break, and a final line break.
+std::string HeadlessMessageLine(std::string_view text);
+
+// The folder part of a program's path: no trailing "/" except for "/" itself.
+std::string FolderOfPath(std::string_view path);
+
+}  // namespace pellatone

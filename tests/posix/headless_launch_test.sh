@@ -1,0 +1,77 @@
+#!/bin/sh
+# The real program, run without a display from a folder laid out like its installation, must
+# start the JVM on a stand-in VEXMORA.Frame11 with the application folder as working folder and
+# the eleven class-path entries, and must end without waiting for it.
+#   headless_launch_test.sh PELLATONE WORK-FOLDER
+set -eu
+program=$1
+work=$2
+. "$(dirname "$0")/stand_in.sh"
+
+fail() {
+    echo "FAIL: $*"
+    for f in "$work/stdout" "$work/stderr" "$work/record.txt"; do
+        if [ -f "$f" ]; then
+            echo "--- $f"
+            cat "$f"
+        fi
+    done
+    exit 1
+}
+
+rm -rf "$work"
+mkdir -p "$work/elsewhere"
+work=$(cd "$work" && pwd -P)
+app="$work/app folder"
+record="$work/record.txt"
+go="$work/go"
+make_stand_in "$app" "$record" "$go" || fail "could not compile the stand-in"
+cp "$program" "$app/pellatone"
+
+# Run it headless from another folder; it must end by itself while the stand-in still waits.
+cd "$work/elsewhere"
+env -u DISPLAY "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
+pid=$!
+i=0
+while kill -0 "$pid" 2>/dev/null; do
+    i=$((i + 1))
+    if [ "$i" -gt 300 ]; then
+        kill "$pid" 2>/dev/null || true
+        touch "$go"
+        fail "pellatone did not end within 30 s (did it wait for java?)"
+    fi
+    sleep 0.1
+done
+status=0
+wait "$pid" || status=$?
+[ -f "$record" ] && fail "the stand-in wrote its record before pellatone had ended"
+touch "$go"
+[ "$status" -eq 0 ] || fail "pellatone ended with status $status"
+
+i=0
+until [ -f "$record" ]; do
+    i=$((i + 1))
+    [ "$i" -gt 300 ] && fail "the stand-in wrote no record within 30 s (was java started?)"
+    sleep 0.1
+done
+
+expected=$(cat <<EOF
+released=true
+user.dir=$app
+java.class.path=$(expected_class_path "$app")
+arguments=0
+own.session=true
+fd0=/dev/null
+fd1=/dev/null
+fd2=/dev/null
+EOF
+)
+actual=$(cat "$record")
+if [ "$actual" != "$expected" ]; then
+    echo "--- expected"
+    echo "$expected"
+    fail "the stand-in's record differs"
+fi
+echo "stand-in started in '$app' with the eleven class-path entries; pellatone had ended first"
+cd /
+rm -rf "$work"

@@ -1,0 +1,13 @@
+#!/bin/sh
+# The splash picture as the program decodes it must equal, pixel for pixel, ImageMagick's
+# reading of assets/splash.gif.
+#   splash_picture_test.sh DRIVER SPLASH-GIF
+set -eu
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$1" splash-rgb >"$work/decoded.rgb"
+convert "$2" -depth 8 "rgb:$work/imagemagick.rgb"
+size=$(wc -c <"$work/decoded.rgb")
+[ "$size" -eq $((487 * 517 * 3)) ] || { echo "FAIL: decoded $size bytes"; exit 1; }
+cmp "$work/decoded.rgb" "$work/imagemagick.rgb" || { echo "FAIL: the pictures differ"; exit 1; }
+echo "ok: all 487 x 517 pixels equal ImageMagick's"

@@ -1,0 +1,83 @@
+# Sourced by the GUI tests: bounded waits for windows on $DISPLAY.
+#
+# A busy X server now and then turns a new connection away, so every X client below is run
+# through x: up to five tries before its failure counts.
+
+x() {
+    x_try=1
+    while ! "$@"; do
+        [ "$x_try" -ge 5 ] && return 1
+        x_try=$((x_try + 1))
+        sleep 0.1
+    done
+}
+
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
+
+# The ids of the windows of process PID captioned exactly "Pellatone".
+pellatone_windows() {
+    xdotool search --all --pid "$1" --name '^Pellatone$' 2>/dev/null || true
+}
+
+# Waits up to SECONDS for a "Pellatone" window of PID; prints its id.
+await_window() {
+    await_i=0
+    while [ "$await_i" -lt $(($2 * 20)) ]; do
+        await_id=$(pellatone_windows "$1" | head -n 1)
+        if [ -n "$await_id" ]; then
+            echo "$await_id"
+            return 0
+        fi
+        kill -0 "$1" 2>/dev/null || return 1
+        await_i=$((await_i + 1))
+        sleep 0.05
+    done
+    return 1
+}
+
+# "IsViewable", "IsUnMapped", "gone" (destroyed) or "unknown" (no answer) for window ID.
+window_state() {
+    xwininfo -id "$1" 2>&1 | awk '/Map State:/ { state = $NF } /No such window/ { state = "gone" }
+        END { print (state == "" ? "unknown" : state) }'
+}
+
+# Waits up to SECONDS until window ID is destroyed or unmapped.
+await_window_gone() {
+    gone_i=0
+    while [ "$gone_i" -lt $(($2 * 20)) ]; do
+        case $(window_state "$1") in
+            gone | IsUnMapped | IsUnviewable) return 0 ;;
+        esac
+        gone_i=$((gone_i + 1))
+        sleep 0.05
+    done
+    return 1
+}
+
+# Waits up to SECONDS for process PID, a child of this shell, to end and sets exit_status; ends
+# it and fails after that. Not to be called in a subshell, which cannot wait for it.
+await_exit() {
+    exit_i=0
+    while kill -0 "$1" 2>/dev/null; do
+        exit_i=$((exit_i + 1))
+        if [ "$exit_i" -gt $(($2 * 20)) ]; then
+            kill "$1" 2>/dev/null || true
+            wait "$1" 2>/dev/null || true
+            return 1
+        fi
+        sleep 0.05
+    done
+    exit_status=0
+    wait "$1" || exit_status=$?
+}
+
+# "X Y W H" of window ID's client area on the screen.
+window_geometry() {
+    x xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /^  Width:/ { w = $NF } /^  Height:/ { h = $NF } END { print x, y, w, h }'
+}
+
+screen_size() {
+    x xwininfo -root | awk '/^  Width:/ { w = $NF } /^  Height:/ { h = $NF } END { print w, h }'
+}
