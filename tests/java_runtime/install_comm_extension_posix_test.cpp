@@ -1,0 +1,183 @@
+// The installation against real folders through the Linux file system.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "java_runtime/mod_main.h"
+#include "platform/platform.h"
+#include "support/fake_platform.h"
+#include "support/fake_registry.h"
+
+namespace pellatone {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using testing::FakePlatform;
+using testing::FakeRegistry;
+using ::testing::IsEmpty;
+
+const std::string kSourceFolder = "/opt/maradel/GsmModemJar/";
+
+// The real file system, with the fixed source folder moved into the test's own folder so that
+// nothing outside it is read or written.
+class RedirectedFileSystem : public FileSystem {
+  public:
+    RedirectedFileSystem(std::unique_ptr<FileSystem> real, std::string sourceFolder)
+        : real_(std::move(real)), sourceFolder_(std::move(sourceFolder)) {}
+
+    bool FileExists(const std::string& path) override { return real_->FileExists(path); }
+    void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) override {
+        if (sourcePath.rfind(kSourceFolder, 0) != 0) {
+            throw std::logic_error("copied from outside the source folder: " + sourcePath);
+        }
+        real_->CopyFile(sourceFolder_ + sourcePath.substr(kSourceFolder.size()), destinationFolder);
+    }
+
+  private:
+    std::unique_ptr<FileSystem> real_;
+    std::string sourceFolder_;
+};
+
+std::string Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write(const fs::path& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+// Every entry under the folder, relative to it.
+std::set<std::string> Tree(const fs::path& folder) {
+    std::set<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        entries.insert(fs::relative(entry.path(), folder).string());
+    }
+    return entries;
+}
+
+const std::set<std::string> kCompleteRuntime{"bin",
+                                             "bin/Win32com.dll",
+                                             "lib",
+                                             "lib/ext",
+                                             "lib/ext/Comm.jar",
+                                             "lib/ext/jdc.jar",
+                                             "lib/javax.comm.properties"};
+
+class InstallCommExtensionOnDisk : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern =
+            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/pellatone-jre-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        home_ = root_ / "jre";
+        sources_ = root_ / "GsmModemJar";
+        for (const fs::path& folder : {home_ / "lib" / "ext", home_ / "bin", sources_}) {
+            fs::create_directories(folder);
+        }
+        for (const char* name : {"Comm.jar", "javax.comm.properties", "Win32com.dll", "jdc.jar"}) {
+            Write(sources_ / name, std::string("contents of ") + name);
+        }
+        fileSystem_ =
+            std::make_unique<RedirectedFileSystem>(CreateFileSystem(), sources_.string() + "/");
+        context_ = std::make_unique<StartupContext>(
+            StartupContext{platform_, registry_, *fileSystem_, PathConvention::kPosix, {}});
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    void Install() { InstallCommExtension(*context_, home_.string()); }
+
+    std::vector<std::string> log_;
+    FakePlatform platform_{log_};
+    FakeRegistry registry_{log_};
+    std::unique_ptr<FileSystem> fileSystem_;
+    std::unique_ptr<StartupContext> context_;
+    fs::path root_;
+    fs::path home_;
+    fs::path sources_;
+};
+
+TEST_F(InstallCommExtensionOnDisk, CopiesAllFourFilesIntoTheirFolders) {
+    Install();
+    EXPECT_THAT(platform_.messages, IsEmpty());
+    EXPECT_EQ(Tree(home_), kCompleteRuntime);
+    EXPECT_EQ(Contents(home_ / "lib/ext/Comm.jar"), "contents of Comm.jar");
+    EXPECT_EQ(Contents(home_ / "lib/javax.comm.properties"), "contents of javax.comm.properties");
+    EXPECT_EQ(Contents(home_ / "bin/Win32com.dll"), "contents of Win32com.dll");
+    EXPECT_EQ(Contents(home_ / "lib/ext/jdc.jar"), "contents of jdc.jar");
+}
+
+TEST_F(InstallCommExtensionOnDisk, PresentFilesStayAsTheyAre) {
+    Write(home_ / "lib/ext/Comm.jar", "damaged");
+    Write(home_ / "lib/javax.comm.properties", "old");
+    Write(home_ / "bin/Win32com.dll", "old");
+    Install();
+    EXPECT_THAT(platform_.messages, IsEmpty());
+    EXPECT_EQ(Contents(home_ / "lib/ext/Comm.jar"), "damaged");
+    EXPECT_EQ(Contents(home_ / "lib/javax.comm.properties"), "old");
+    EXPECT_EQ(Contents(home_ / "bin/Win32com.dll"), "old");
+    EXPECT_EQ(Contents(home_ / "lib/ext/jdc.jar"), "contents of jdc.jar");
+}
+
+TEST_F(InstallCommExtensionOnDisk, MissingBinFolderKeepsEarlierCopiesAndSkipsTheRest) {
+    fs::remove(home_ / "bin");
+    Install();
+    EXPECT_THAT(platform_.messages, ElementsAre("Path not found", "Error While Copying JAR File"));
+    EXPECT_EQ(Tree(home_), (std::set<std::string>{"lib", "lib/ext", "lib/ext/Comm.jar",
+                                                  "lib/javax.comm.properties"}));
+}
+
+TEST_F(InstallCommExtensionOnDisk, MissingSourceFileStopsAtItsRow) {
+    fs::remove(sources_ / "javax.comm.properties");
+    Install();
+    EXPECT_THAT(platform_.messages, ElementsAre("File not found", "Error While Copying JAR File"));
+    EXPECT_EQ(Tree(home_), (std::set<std::string>{"bin", "lib", "lib/ext", "lib/ext/Comm.jar"}));
+}
+
+TEST_F(InstallCommExtensionOnDisk, FolderAtTheTestedPathFailsTheCopyAndStaysAFolder) {
+    fs::create_directory(home_ / "lib/ext/Comm.jar");
+    Install();
+    EXPECT_THAT(platform_.messages,
+                ElementsAre("Path/File access error", "Error While Copying JAR File"));
+    EXPECT_TRUE(fs::is_directory(home_ / "lib/ext/Comm.jar"));
+    // No half-made copy is left behind.
+    EXPECT_EQ(Tree(home_), (std::set<std::string>{"bin", "lib", "lib/ext", "lib/ext/Comm.jar"}));
+}
+
+TEST_F(InstallCommExtensionOnDisk, MissingJavaHomeFailsAtTheFirstCopy) {
+    fs::remove_all(home_);
+    Install();
+    EXPECT_THAT(platform_.messages, ElementsAre("Path not found", "Error While Copying JAR File"));
+    EXPECT_FALSE(fs::exists(home_));
+}
+
+TEST_F(InstallCommExtensionOnDisk, SecondRunCopiesNothing) {
+    Install();
+    for (const char* name : {"Comm.jar", "javax.comm.properties", "Win32com.dll", "jdc.jar"}) {
+        Write(sources_ / name, "newer");
+    }
+    Install();
+    EXPECT_THAT(platform_.messages, IsEmpty());
+    EXPECT_EQ(Contents(home_ / "lib/ext/jdc.jar"), "contents of jdc.jar");
+    EXPECT_EQ(Tree(home_), kCompleteRuntime);
+}
+
+}  // namespace
+}  // namespace pellatone
