@@ -121,6 +121,21 @@ check_splash_geometry() {
         || fail "client area at y=$y, not centred (expected $centre_y plus half a title bar)"
 }
 
+# The platform's default application frame as Wine hands it to X: Motif functions resize, move,
+# minimise, maximise and close; decorations border, resize handles, title, menu, minimise and
+# maximise; a normal window that keeps its task-bar button; both icon images.
+check_splash_frame() {
+    local properties
+    properties=$(xprop -id "$1")
+    grep -q '^_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x3e, 0x7e,' <<<"$properties" \
+        || fail "not a sizable frame with system menu, minimise, maximise and close"
+    grep -q '^_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_NORMAL$' <<<"$properties" \
+        || fail "not a normal application window"
+    ! grep -q '_NET_WM_STATE_SKIP_TASKBAR' <<<"$properties" || fail "no task-bar button"
+    grep -q 'Icon (32 x 32)' <<<"$properties" && grep -q 'Icon (16 x 16)' <<<"$properties" \
+        || fail "the window lacks the 32 x 32 and 16 x 16 icon images"
+}
+
 # The background picture unscaled with Image1 stretched to 487 x 508 over it.
 check_splash_picture() {
     local x=$1 y=$2 screenshot="$build_folder/splash-window-windows.png"
@@ -154,6 +169,7 @@ bare_java)
     wait_for_splash
     seen=$(now)
     check_splash_geometry "$window"
+    check_splash_frame "$window"
     check_splash_picture "$x" "$y"
     wait_until_gone
     seconds_since "$seen" ">" 1.0 || fail "the splash window went before Timer1's 2000 ms"
@@ -185,6 +201,14 @@ early_close)
     [ ! -e "$app/java-invocation.txt" ] || fail "java.exe was started after the window was closed"
     ;;
 uncaught_error)
+    # The premise: no java.exe in any folder of Wine's search path.
+    search_path=$(wine cmd /c 'echo %PATH%' | tr -d '\r')
+    [ -n "$search_path" ] || fail "cannot read Wine's PATH"
+    IFS=';' read -r -a search_folders <<<"$search_path"
+    for folder in "${search_folders[@]}"; do
+        unix_folder=$(winepath -u "$folder" 2>/dev/null) || continue
+        [ ! -e "$unix_folder/java.exe" ] || fail "a java.exe lies on Wine's PATH: $folder"
+    done
     timeout 120 wine "$clicker" "$work_windows\\boxes.txt" 1 100 &
     clicker_pid=$!
     background+=("$clicker_pid")

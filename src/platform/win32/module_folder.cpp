@@ -32,7 +32,7 @@ std::wstring RunningProgramPath() {
     // GetModuleFileNameW truncates silently when the buffer is short, so grow until it fits.
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD size = static_cast<DWORD>(path.size());
+        const auto size = static_cast<DWORD>(path.size());
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), size);
         if (length == 0) throw LastError();
         if (length < size) {

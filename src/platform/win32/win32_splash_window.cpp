@@ -118,13 +118,17 @@ class Win32SplashWindow final : public SplashWindow {
 
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
+        // Windows hands pointers over as integers: the creation data, and the window's own object
+        // kept in its user data.
         if (message == WM_NCCREATE) {
+            // NOLINTNEXTLINE(performance-no-int-to-ptr)
             const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
             ::SetWindowLongPtrW(window, GWLP_USERDATA,
                                 reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
         }
-        auto* self =
-            reinterpret_cast<Win32SplashWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        const LONG_PTR stored = ::GetWindowLongPtrW(window, GWLP_USERDATA);
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
+        auto* self = reinterpret_cast<Win32SplashWindow*>(stored);
         if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
         try {
             return self->Handle(window, message, wParam, lParam);
