@@ -34,7 +34,7 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int wanted) {
     if (wanted <= 0) return 0;
     const std::size_t count =
         std::min(static_cast<std::size_t>(wanted), reader->data.size() - reader->position);
-    std::memcpy(buffer, reader->data.data() + reader->position, count);
+    if (count > 0) std::memcpy(buffer, reader->data.data() + reader->position, count);
     reader->position += count;
     return static_cast<int>(count);
 }

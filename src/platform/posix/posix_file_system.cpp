@@ -68,7 +68,7 @@ void WriteAll(int fd, const unsigned char* data, std::size_t size) {
 }
 
 void CopyContents(int from, int to) {
-    std::array<unsigned char, 64 * 1024> buffer{};
+    std::array<unsigned char, std::size_t{64} * 1024> buffer{};
     while (true) {
         const ssize_t count = ::read(from, buffer.data(), buffer.size());
         if (count < 0) {

@@ -2,10 +2,10 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
-#include <limits.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
