@@ -361,7 +361,15 @@ class LocaleGuard {
 
 TEST_F(FindJavaRuntimeTest, CommaLocaleDoesNotChangeTheChoice) {
     const LocaleGuard guard;
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+    // The first name is the one the test set-up generates; Windows spells its locales otherwise.
+    const char* switchedTo = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de-DE", "German_Germany.1252"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr) {
+            switchedTo = name;
+            break;
+        }
+    }
+    if (switchedTo == nullptr) {
 #ifdef _WIN32
         GTEST_SKIP() << "no comma locale available";
 #else
@@ -369,7 +377,11 @@ TEST_F(FindJavaRuntimeTest, CommaLocaleDoesNotChangeTheChoice) {
 #endif
     }
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-    std::locale::global(std::locale("de_DE.UTF-8"));
+    // The C++ global locale too, where the library knows the name.
+    try {
+        std::locale::global(std::locale(switchedTo));
+    } catch (const std::runtime_error&) {
+    }
     ListRuntime("1.5.0_06", std::string("C:\\jre5"));
     ListRuntime("1.4.2_19", std::string("C:\\jre4"));
     registry.subKeys[kKey] = {"1.4.2_19", "1.5.0_06", "1.6.0_03"};
