@@ -51,6 +51,8 @@ struct PixelCase {
     Rgb expected;
 };
 
+void PrintTo(const PixelCase& c, std::ostream* out) { *out << c.x << "," << c.y; }
+
 class SplashPixel : public ::testing::TestWithParam<PixelCase> {};
 
 // Reference colours as ImageMagick reports them (convert splash.gif -format '%[pixel:p{x,y}]').

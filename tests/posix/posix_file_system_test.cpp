@@ -32,7 +32,7 @@ int ErrorNumberOf(const std::function<void()>& operation) {
 }
 
 class FileExistsTest : public ::testing::Test {
-  protected:
+protected:
     TemporaryFolder folder;
     PosixFileSystem fileSystem;
 };
@@ -79,7 +79,7 @@ TEST_F(FileExistsTest, FailingTestRaisesAnError) {
 }
 
 class CopyFileTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         std::filesystem::create_directory(folder / "source");
         std::filesystem::create_directory(folder / "ext");
@@ -135,6 +135,10 @@ struct CopyFailure {
     std::string destinationRelative;
     int expectedNumber;
 };
+
+void PrintTo(const CopyFailure& c, std::ostream* out) {
+    *out << c.sourceRelative << " into " << c.destinationRelative;
+}
 
 class CopyFileFailure : public CopyFileTest, public ::testing::WithParamInterface<CopyFailure> {};
 

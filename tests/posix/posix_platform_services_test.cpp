@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -38,13 +39,13 @@ RunTimeError ErrorOf(const std::function<void()>& operation) {
 
 // Keeps the test program's working folder as it was.
 class WorkingFolderGuard {
-  public:
+public:
     WorkingFolderGuard() : saved_(std::filesystem::current_path()) {}
     WorkingFolderGuard(const WorkingFolderGuard&) = delete;
     WorkingFolderGuard& operator=(const WorkingFolderGuard&) = delete;
     ~WorkingFolderGuard() { std::filesystem::current_path(saved_); }
 
-  private:
+private:
     std::filesystem::path saved_;
 };
 
@@ -54,6 +55,8 @@ struct LineCase {
     std::string text;
     std::string expected;
 };
+
+void PrintTo(const LineCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.text); }
 
 class HeadlessLine : public ::testing::TestWithParam<LineCase> {};
 
@@ -92,6 +95,8 @@ struct LabelCase {
     std::string expected;
 };
 
+void PrintTo(const LabelCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.text); }
+
 class BoxLabel : public ::testing::TestWithParam<LabelCase> {};
 
 TEST_P(BoxLabel, ShowsTheTextLiterally) {
@@ -122,6 +127,8 @@ struct FolderCase {
     std::string path;
     std::string expected;
 };
+
+void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.path; }
 
 class FolderOf : public ::testing::TestWithParam<FolderCase> {};
 
@@ -163,6 +170,8 @@ struct SetFolderCase {
     int expectedNumber;
     std::string expectedDescription;
 };
+
+void PrintTo(const SetFolderCase& c, std::ostream* out) { *out << c.relative; }
 
 class SetWorkingFolderFailure : public ::testing::TestWithParam<SetFolderCase> {};
 
@@ -269,11 +278,21 @@ TEST(StartProcess, StartsInItsOwnSessionWithNullStreamsInTheWorkingFolder) {
 }
 
 TEST(StartProcess, ReturnsWithoutWaitingForTheProgram) {
+    TemporaryFolder folder;
+    const std::string pidFile = folder / "pid";
     PosixPlatformServices services(false);
     const auto start = std::chrono::steady_clock::now();
-    services.StartProcess("/bin/sleep 5");
+    services.StartProcess("/bin/sh -c \"echo $$ >" + pidFile + ".tmp; echo end >>" + pidFile +
+                          ".tmp; mv " + pidFile + ".tmp " + pidFile + "; exec sleep 30\"");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    // The sleeper is left to init when the tests end; it takes nothing with it.
+
+    const std::string contents = AwaitFile(pidFile, "end");
+    const pid_t child = std::atoi(contents.c_str());
+    ASSERT_GT(child, 0) << contents;
+    EXPECT_EQ(::kill(child, 0), 0) << "the program is no longer running";
+    ::kill(child, SIGKILL);
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
 }
 
 struct StartFailure {
@@ -282,6 +301,10 @@ struct StartFailure {
     int expectedNumber;
     std::string expectedDescription;
 };
+
+void PrintTo(const StartFailure& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.commandLine);
+}
 
 class StartProcessFailure : public ::testing::TestWithParam<StartFailure> {};
 

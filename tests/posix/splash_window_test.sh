@@ -86,8 +86,12 @@ echo "ok: Image1 shows the picture squeezed to 508 rows over the unscaled backgr
 await_window_gone "$id" 10 || fail "the window did not go"
 gone=$(now)
 lifetime=$(elapsed "$shown" "$gone")
-echo "window gone $lifetime s after it appeared"
-awk -v t="$lifetime" 'BEGIN { exit !(t >= 1.6 && t <= 4.0) }' || fail "gone after $lifetime s"
+since_start=$(elapsed "$started" "$gone")
+echo "window gone $lifetime s after it appeared, $since_start s after the start"
+# Timer1 cannot tick before 2000 ms have passed since the start; a loose upper bound allows
+# for a loaded machine.
+awk -v t="$since_start" 'BEGIN { exit !(t >= 2.0) }' || fail "gone too early"
+awk -v t="$lifetime" 'BEGIN { exit !(t <= 5.0) }' || fail "still there after $lifetime s"
 await_exit "$splash_pid" 10 || fail "the driver did not end"
 running=""
 [ "$exit_status" -eq 0 ] || fail "driver status $exit_status"
