@@ -1,7 +1,6 @@
 #include "app/startup_sequence.h"
 
-#include <exception>
-#include <new>
+#include <optional>
 
 #include "app/launch/server_command_line.h"
 #include "app/launch/start_server_process.h"
@@ -17,17 +16,10 @@ void RunStartupSequence(SplashWindow* splash, StartupContext& context) {
 }
 
 void RunReportingUncaughtErrors(PlatformServices& platform, const std::function<void()>& body) {
-    try {
-        body();
-        return;
-    } catch (const RunTimeError& error) {
-        platform.ReportUncaughtError(error);
-    } catch (const std::bad_alloc&) {
-        platform.ReportUncaughtError(RunTimeError(7, "Out of memory"));
-    } catch (const std::exception& error) {
-        platform.ReportUncaughtError(RunTimeError(51, error.what()));
+    if (const std::optional<RunTimeError> error = ErrorRaisedBy(body)) {
+        platform.ReportUncaughtError(*error);
+        platform.EndProgram(exit_status::kUncaughtError);
     }
-    platform.EndProgram(exit_status::kUncaughtError);
 }
 
 }  // namespace pellatone

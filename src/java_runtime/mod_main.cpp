@@ -1,34 +1,11 @@
 #include "java_runtime/mod_main.h"
 
-#include <exception>
-#include <new>
-#include <utility>
-
 #include "platform/run_time_error.h"
 #include "platform/text_to_number.h"
 
 namespace pellatone {
 
 namespace {
-
-constexpr int kOutOfMemory = 7;
-constexpr int kInternalError = 51;
-
-// Runs one procedure's body and hands back the error that abandoned it, if any. Only errors are
-// taken: the end of the program is no error and passes on.
-template <typename Body>
-std::optional<RunTimeError> ErrorRaisedBy(Body&& body) {
-    try {
-        std::forward<Body>(body)();
-        return std::nullopt;
-    } catch (const RunTimeError& error) {
-        return error;
-    } catch (const std::bad_alloc&) {
-        return RunTimeError(kOutOfMemory, "Out of memory");
-    } catch (const std::exception& error) {
-        return RunTimeError(kInternalError, error.what());
-    }
-}
 
 // The error path both procedures share: the description, then what was being done.
 void ShowError(PlatformServices& platform, const RunTimeError& error, std::string_view activity) {

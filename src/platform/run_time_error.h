@@ -1,26 +1,32 @@
 #pragma once
 
+#include <exception>
+#include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace pellatone {
 
 // The one error type of the program: a run-time error number and the text shown to the user.
 // Numbers follow the classic run-time error table where one fits, so reports stay familiar.
 class RunTimeError : public std::runtime_error {
-  public:
+public:
     RunTimeError(int number, const std::string& description)
         : std::runtime_error(description), number_(number) {}
 
     [[nodiscard]] int Number() const noexcept { return number_; }
     [[nodiscard]] std::string Description() const { return what(); }
 
-  private:
+private:
     int number_;
 };
 
 namespace error_number {
+inline constexpr int kOutOfMemory = 7;
 inline constexpr int kTypeMismatch = 13;
+inline constexpr int kInternalError = 51;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIoError = 57;
 inline constexpr int kDiskFull = 61;
@@ -37,6 +43,23 @@ RunTimeError PathNotFound();
 // Maps an errno value from a failed file or process operation onto the run-time error the user
 // sees: the classic numbers where one fits, else the system's own description.
 RunTimeError ErrorFromErrno(int errnoValue);
+
+// Runs `body` and hands back the error that abandoned it, if any. Memory exhaustion and other
+// standard exceptions become run-time errors too; anything else (such as an orderly end of the
+// program in tests) is no error and passes on.
+template <typename Body>
+std::optional<RunTimeError> ErrorRaisedBy(Body&& body) {
+    try {
+        std::forward<Body>(body)();
+        return std::nullopt;
+    } catch (const RunTimeError& error) {
+        return error;
+    } catch (const std::bad_alloc&) {
+        return RunTimeError(error_number::kOutOfMemory, "Out of memory");
+    } catch (const std::exception& error) {
+        return RunTimeError(error_number::kInternalError, error.what());
+    }
+}
 
 // "Run-time error 'N':", a blank line, then the description (lines joined with CR LF).
 std::string UncaughtErrorReport(const RunTimeError& error);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <new>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -18,7 +17,7 @@ namespace {
 
 // A key this module opened; closed whichever way the operation ends.
 class OpenedKey {
-  public:
+public:
     OpenedKey(RegistryBackend& backend, RegistryKey key) : backend_(backend), key_(key) {}
     OpenedKey(const OpenedKey&) = delete;
     OpenedKey& operator=(const OpenedKey&) = delete;
@@ -26,7 +25,7 @@ class OpenedKey {
 
     [[nodiscard]] RegistryKey Get() const noexcept { return key_; }
 
-  private:
+private:
     RegistryBackend& backend_;
     RegistryKey key_;
 };
@@ -40,16 +39,6 @@ std::optional<RegistryKey> OpenForReading(RegistryBackend& backend, RegistryKey 
 
 RunTimeError UnsupportedValueType() {
     return {error_number::kUnsupportedValueType, "Unsupported value type"};
-}
-
-// Memory exhaustion travels as the program's own error like every other failure.
-template <typename Operation>
-auto ReportingOutOfMemory(Operation&& operation) -> decltype(operation()) {
-    try {
-        return std::forward<Operation>(operation)();
-    } catch (const std::bad_alloc&) {
-        throw RunTimeError(registry_error::kOutOfMemory, "Out of memory");
-    }
 }
 
 std::string_view UpToFirstNul(std::string_view text) {
@@ -97,66 +86,59 @@ RegistryValue ConvertRegistryData(std::uint32_t type, std::span<const std::uint8
 }
 
 bool MRegistry::RegKeyExists(RegistryKey root, const std::string& keyPath) {
-    return ReportingOutOfMemory([&] {
-        const std::optional<RegistryKey> opened = OpenForReading(*backend_, root, keyPath);
-        if (!opened) return false;
-        backend_->CloseKey(*opened);
-        return true;
-    });
+    const std::optional<RegistryKey> opened = OpenForReading(*backend_, root, keyPath);
+    if (!opened) return false;
+    backend_->CloseKey(*opened);
+    return true;
 }
 
 SubKeyList MRegistry::RegEnumSubKeys(RegistryKey root, const std::string& keyPath) {
-    return ReportingOutOfMemory([&] {
-        SubKeyList names;
-        // An empty path lists the root itself, which stays the caller's to close.
-        std::optional<OpenedKey> opened;
-        if (!keyPath.empty()) {
-            const std::optional<RegistryKey> key = OpenForReading(*backend_, root, keyPath);
-            if (!key) return names;
-            opened.emplace(*backend_, *key);
+    SubKeyList names;
+    // An empty path lists the root itself, which stays the caller's to close.
+    std::optional<OpenedKey> opened;
+    if (!keyPath.empty()) {
+        const std::optional<RegistryKey> key = OpenForReading(*backend_, root, keyPath);
+        if (!key) return names;
+        opened.emplace(*backend_, *key);
+    }
+    const RegistryKey listed = opened ? opened->Get() : root;
+    for (std::uint32_t index = 0;; ++index) {
+        std::array<char, kSubKeyNameBufferSize> buffer{};
+        if (backend_->EnumKey(listed, index, buffer) != registry_status::kSuccess) break;
+        std::string name(UpToFirstNul(std::string_view(buffer.data(), buffer.size())));
+        const bool taken = std::any_of(names.begin(), names.end(), [&](const std::string& held) {
+            return NamesEqualIgnoringCase(held, name);
+        });
+        if (taken) {
+            throw RunTimeError(registry_error::kKeyAlreadyAssociated,
+                               "This key is already associated with an element of this "
+                               "collection");
         }
-        const RegistryKey listed = opened ? opened->Get() : root;
-        for (std::uint32_t index = 0;; ++index) {
-            std::array<char, kSubKeyNameBufferSize> buffer{};
-            if (backend_->EnumKey(listed, index, buffer) != registry_status::kSuccess) break;
-            std::string name(UpToFirstNul(std::string_view(buffer.data(), buffer.size())));
-            const bool taken = std::any_of(
-                names.begin(), names.end(),
-                [&](const std::string& held) { return NamesEqualIgnoringCase(held, name); });
-            if (taken) {
-                throw RunTimeError(registry_error::kKeyAlreadyAssociated,
-                                   "This key is already associated with an element of this "
-                                   "collection");
-            }
-            names.push_back(std::move(name));
-        }
-        return names;
-    });
+        names.push_back(std::move(name));
+    }
+    return names;
 }
 
 RegistryValue MRegistry::RegReadValue(RegistryKey root, const std::string& keyPath,
                                       const std::string& valueName,
                                       const RegistryValue* defaultValue) {
-    return ReportingOutOfMemory([&] {
-        const std::optional<RegistryKey> key = OpenForReading(*backend_, root, keyPath);
-        if (!key) return defaultValue != nullptr ? *defaultValue : RegistryValue{};
-        const OpenedKey opened(*backend_, *key);
+    const std::optional<RegistryKey> key = OpenForReading(*backend_, root, keyPath);
+    if (!key) return defaultValue != nullptr ? *defaultValue : RegistryValue{};
+    const OpenedKey opened(*backend_, *key);
 
-        std::vector<std::uint8_t> buffer(kFirstValueBufferSize, 0);
-        std::uint32_t type = registry_type::kNone;
-        auto size = static_cast<std::uint32_t>(buffer.size());
-        const RegistryStatus first =
-            backend_->QueryValue(opened.Get(), valueName, type, buffer, size);
-        if (first == registry_status::kMoreData) {
-            buffer.assign(size, 0);
-            // The value may change in between; whatever this reports is bounded by the buffer.
-            (void)backend_->QueryValue(opened.Get(), valueName, type, buffer, size);
-        } else if (first != registry_status::kSuccess) {
-            // A value that is missing or cannot be read has no type.
-            throw UnsupportedValueType();
-        }
-        return ConvertRegistryData(type, buffer, size);
-    });
+    std::vector<std::uint8_t> buffer(kFirstValueBufferSize, 0);
+    std::uint32_t type = registry_type::kNone;
+    auto size = static_cast<std::uint32_t>(buffer.size());
+    const RegistryStatus first = backend_->QueryValue(opened.Get(), valueName, type, buffer, size);
+    if (first == registry_status::kMoreData) {
+        buffer.assign(size, 0);
+        // The value may change in between; whatever this reports is bounded by the buffer.
+        (void)backend_->QueryValue(opened.Get(), valueName, type, buffer, size);
+    } else if (first != registry_status::kSuccess) {
+        // A value that is missing or cannot be read has no type.
+        throw UnsupportedValueType();
+    }
+    return ConvertRegistryData(type, buffer, size);
 }
 
 }  // namespace pellatone

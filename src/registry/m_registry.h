@@ -12,7 +12,6 @@
 namespace pellatone {
 
 namespace registry_error {
-inline constexpr int kOutOfMemory = 7;
 inline constexpr int kKeyAlreadyAssociated = 457;
 }  // namespace registry_error
 
@@ -31,7 +30,7 @@ inline constexpr std::size_t kFirstValueBufferSize = 1024;
 // The three registry reads, over the registry calls of a backend. Every key it opens is closed
 // before it returns; a root the caller passes is never closed.
 class MRegistry final : public RegistryAccess {
-  public:
+public:
     // Reads through a backend that the caller keeps alive.
     explicit MRegistry(RegistryBackend& backend) : backend_(&backend) {}
     // Reads through a backend of its own.
@@ -44,7 +43,7 @@ class MRegistry final : public RegistryAccess {
                                              const std::string& valueName,
                                              const RegistryValue* defaultValue) override;
 
-  private:
+private:
     std::unique_ptr<RegistryBackend> ownedBackend_;
     RegistryBackend* backend_;
 };
