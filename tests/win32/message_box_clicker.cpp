@@ -7,7 +7,8 @@
 // Each box's text becomes one line of RECORD_FILE (UTF-8), with backslash, CR and LF written as
 // \\, \r and \n so that a line holds exactly one box. The file is rewritten after every box. Exits
 // 0 once BOX_COUNT boxes were answered, 1 when the time ran out first, 2 on bad arguments or when
-// the record cannot be written.
+// the record cannot be written. A BOX_COUNT of 0 answers every box until the time is up, then
+// exits 0: the record then tells how many came, none included.
 #include <windows.h>
 
 #include <chrono>
@@ -118,12 +119,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring recordPath = argv[1];
     const long wanted = std::wcstol(argv[2], nullptr, 10);
+    if (wanted < 0) return 2;
     const auto deadline = Clock::now() + std::chrono::seconds(std::wcstol(argv[3], nullptr, 10));
     std::vector<std::string> records;
     if (!WriteRecord(recordPath, records)) return 2;
 
-    while (static_cast<long>(records.size()) < wanted) {
-        if (Clock::now() >= deadline) return 1;
+    const bool untilTimeout = wanted == 0;
+    while (untilTimeout || static_cast<long>(records.size()) < wanted) {
+        if (Clock::now() >= deadline) return untilTimeout ? 0 : 1;
         const HWND box = FindOpenBox();
         if (box == nullptr) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -134,7 +137,7 @@ int wmain(int argc, wchar_t** argv) {
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         // The next box may only be taken for a new one once this one is gone.
         while (IsWindow(box) != 0) {
-            if (Clock::now() >= deadline) return 1;
+            if (Clock::now() >= deadline) return untilTimeout ? 0 : 1;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }

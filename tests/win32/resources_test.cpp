@@ -80,6 +80,35 @@ TEST(ProgramResourcesTest, BytesThatAreNoPictureAreAnError) {
     EXPECT_THROW(static_cast<void>(DecodePicture({})), RunTimeError);
 }
 
+std::wstring VersionText(const std::vector<unsigned char>& block, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (VerQueryValueW(block.data(), query.c_str(), &value, &length) == 0 || length == 0) return {};
+    return {static_cast<const wchar_t*>(value)};
+}
+
+TEST(ProgramResourcesTest, VersionInformationNamesTheProductAndItsVersion) {
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_NE(GetModuleFileNameW(nullptr, path, MAX_PATH), 0U);
+    const DWORD size = GetFileVersionInfoSizeW(path, nullptr);
+    ASSERT_NE(size, 0U);
+    std::vector<unsigned char> block(size);
+    ASSERT_NE(GetFileVersionInfoW(path, 0, size, block.data()), 0);
+    EXPECT_EQ(VersionText(block, L"ProductName"), L"Pellatone");
+    EXPECT_EQ(VersionText(block, L"ProductVersion"), L"" PELLATONE_PROJECT_VERSION);
+    EXPECT_EQ(VersionText(block, L"OriginalFilename"), L"pellatone.exe");
+}
+
+TEST(ProgramResourcesTest, TheManifestAsksToRunAsInvoker) {
+    HRSRC manifest = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(manifest, nullptr);
+    const auto* text = static_cast<const char*>(LockResource(LoadResource(nullptr, manifest)));
+    ASSERT_NE(text, nullptr);
+    const std::string manifestText(text, SizeofResource(nullptr, manifest));
+    EXPECT_NE(manifestText.find("level=\"asInvoker\""), std::string::npos);
+}
+
 class ProgramIconTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(ProgramIconTest, LoadsAtTheAskedSize) {
