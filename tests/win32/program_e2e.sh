@@ -192,8 +192,8 @@ early_close)
     program_pid=$!
     background+=("$program_pid")
     wait_for_splash
-    xdotool windowfocus --sync "$window"
-    xdotool key alt+F4
+    timeout 10 xdotool windowfocus --sync "$window" || fail "cannot focus the splash window"
+    timeout 10 xdotool key alt+F4 || fail "cannot press Alt+F4"
     wait_for_program "$program_pid"
     [ "$status" = 0 ] || fail "the program ended with status $status"
     # Long past the tick Timer1 would have given: still nothing started.
