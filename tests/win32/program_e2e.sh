@@ -110,15 +110,18 @@ check_splash_geometry() {
     y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
     width=$(sed -n 's/.*Width: *//p' <<<"$geometry")
     height=$(sed -n 's/.*Height: *//p' <<<"$geometry")
-    [ "$width" = 487 ] && [ "$height" = 511 ] \
-        || fail "client area is ${width}x${height}, not 487x511"
+    if [ "$width" != 487 ] || [ "$height" != 511 ]; then
+        fail "client area is ${width}x${height}, not 487x511"
+    fi
     read -r screen_width screen_height < <(xdotool getdisplaygeometry)
     # Centred: the client exactly across, the frame's title bar above it down.
     local centre_x=$(((screen_width - 487) / 2)) centre_y=$(((screen_height - 511) / 2))
-    [ "$x" -ge $((centre_x - 1)) ] && [ "$x" -le $((centre_x + 1)) ] \
-        || fail "client area at x=$x, not centred (expected about $centre_x)"
-    [ "$y" -ge "$centre_y" ] && [ "$y" -le $((centre_y + 40)) ] \
-        || fail "client area at y=$y, not centred (expected $centre_y plus half a title bar)"
+    if [ "$x" -lt $((centre_x - 1)) ] || [ "$x" -gt $((centre_x + 1)) ]; then
+        fail "client area at x=$x, not centred (expected about $centre_x)"
+    fi
+    if [ "$y" -lt "$centre_y" ] || [ "$y" -gt $((centre_y + 40)) ]; then
+        fail "client area at y=$y, not centred (expected $centre_y plus half a title bar)"
+    fi
 }
 
 # The platform's default application frame as Wine hands it to X: Motif functions resize, move,
@@ -132,8 +135,8 @@ check_splash_frame() {
     grep -q '^_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_NORMAL$' <<<"$properties" \
         || fail "not a normal application window"
     ! grep -q '_NET_WM_STATE_SKIP_TASKBAR' <<<"$properties" || fail "no task-bar button"
-    grep -q 'Icon (32 x 32)' <<<"$properties" && grep -q 'Icon (16 x 16)' <<<"$properties" \
-        || fail "the window lacks the 32 x 32 and 16 x 16 icon images"
+    grep -q 'Icon (32 x 32)' <<<"$properties" || fail "the window lacks the 32 x 32 icon image"
+    grep -q 'Icon (16 x 16)' <<<"$properties" || fail "the window lacks the 16 x 16 icon image"
 }
 
 # The background picture unscaled with Image1 stretched to 487 x 508 over it.
