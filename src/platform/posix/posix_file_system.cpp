@@ -6,8 +6,6 @@
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
-#include <utility>
 #include <vector>
 
 #include "platform/posix/unique_fd.h"
