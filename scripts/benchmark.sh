@@ -21,6 +21,7 @@ maradel="$work/maradel"
 mkdir -p "$app/Vexmora/lib" "$maradel/GsmModemJar"
 cp "$program" "$app/pellatone"
 cp scripts/benchmark/shell_launcher.sh "$app/launcher.sh"
+g++ -O2 -std=c++20 -o "$work/measure" scripts/benchmark/measure.cpp
 
 # A runtime whose java is a stand-in server that exits at once; the extension is installed, so
 # each run does the presence checks without copying.
@@ -40,6 +41,6 @@ unshare -m --propagation private sh -c '
     if [ ! -d /opt/maradel ]; then mount -t tmpfs tmpfs /opt && mkdir /opt/maradel; fi
     mount --bind "$2" /opt/maradel
     [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
-    env -u DISPLAY python3 scripts/benchmark/measure.py "$3" "$4/pellatone" "$4/launcher.sh"
-' benchmark "$jvm" "$maradel" "$runs" "$app"
+    env -u DISPLAY "$5" "$3" "$4/pellatone" "$4/launcher.sh"
+' benchmark "$jvm" "$maradel" "$runs" "$app" "$work/measure"
 echo "Windows program: $(stat -c %s build/windows/src/app/pellatone.exe 2>/dev/null || echo 'not built (cmake --preset windows)') bytes"

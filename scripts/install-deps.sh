@@ -9,7 +9,7 @@ packages="cmake ninja-build g++ pkg-config libfltk1.3-dev libgif-dev libx11-dev 
 if [ "$purpose" = test ]; then
     packages="$packages googletest libgtest-dev libgmock-dev clang clang-tidy clang-format
         libclang-rt-14-dev default-jdk-headless g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-        wine wine64 xvfb xdotool x11-utils imagemagick locales util-linux dpkg-dev file zip unzip desktop-file-utils python3"
+        wine wine64 xvfb xdotool x11-utils imagemagick locales util-linux dpkg-dev file zip unzip desktop-file-utils"
 fi
 
 missing=""
