@@ -7,7 +7,7 @@ namespace pellatone {
 
 // frmSplash as the start-up logic sees it.
 class SplashWindow {
-  public:
+public:
     SplashWindow() = default;
     SplashWindow(const SplashWindow&) = delete;
     SplashWindow& operator=(const SplashWindow&) = delete;

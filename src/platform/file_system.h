@@ -6,7 +6,7 @@ namespace pellatone {
 
 // The two file operations the extension installation needs.
 class FileSystem {
-  public:
+public:
     FileSystem() = default;
     FileSystem(const FileSystem&) = delete;
     FileSystem& operator=(const FileSystem&) = delete;

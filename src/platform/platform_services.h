@@ -10,7 +10,7 @@ namespace pellatone {
 // Everything the start-up logic needs of the user interface, processes and error reporting.
 // The program has one real implementation per platform; tests use fakes.
 class PlatformServices {
-  public:
+public:
     PlatformServices() = default;
     PlatformServices(const PlatformServices&) = delete;
     PlatformServices& operator=(const PlatformServices&) = delete;

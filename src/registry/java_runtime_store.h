@@ -43,7 +43,7 @@ void RegisterJavaRuntimes(MemoryRegistryBackend& store,
 // The registry of a system without one: the Java runtimes installed under the given roots,
 // looked up at first use and kept from then on. Nothing is ever written to disk.
 class JavaRuntimeStore final : public RegistryBackend {
-  public:
+public:
     explicit JavaRuntimeStore(std::vector<std::filesystem::path> rootFolders)
         : rootFolders_(std::move(rootFolders)) {}
 
@@ -54,7 +54,7 @@ class JavaRuntimeStore final : public RegistryBackend {
     RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
                               std::span<std::uint8_t> data, std::uint32_t& size) override;
 
-  private:
+private:
     MemoryRegistryBackend& Filled();
 
     std::vector<std::filesystem::path> rootFolders_;

@@ -23,7 +23,7 @@ inline constexpr RegistryKey kHkeyCurrentConfig = 0x80000005;
 // case, listed in case-insensitive name order) and values kept as raw type and bytes. It counts
 // what is opened, closed and queried so that callers can be checked for leaks and extra reads.
 class MemoryRegistryBackend final : public RegistryBackend {
-  public:
+public:
     MemoryRegistryBackend();
     ~MemoryRegistryBackend() override;
 
@@ -52,7 +52,7 @@ class MemoryRegistryBackend final : public RegistryBackend {
     [[nodiscard]] std::size_t OpenCount() const noexcept { return opens_; }
     [[nodiscard]] std::size_t QueryCount() const noexcept { return queries_; }
 
-  private:
+private:
     struct Key;
     struct Value {
         std::uint32_t type = 0;

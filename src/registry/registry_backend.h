@@ -37,7 +37,7 @@ inline constexpr std::uint32_t kQword = 11;
 // RegCloseKey, RegEnumKey and RegQueryValueEx. Texts are UTF-8; string data comes as UTF-8 bytes
 // and its sizes are counted in those bytes.
 class RegistryBackend {
-  public:
+public:
     RegistryBackend() = default;
     RegistryBackend(const RegistryBackend&) = delete;
     RegistryBackend& operator=(const RegistryBackend&) = delete;

@@ -26,7 +26,7 @@ std::string RegistryValueToText(const RegistryValue& value);
 
 // The three read operations the program needs, as the Java runtime search sees them.
 class RegistryAccess {
-  public:
+public:
     RegistryAccess() = default;
     RegistryAccess(const RegistryAccess&) = delete;
     RegistryAccess& operator=(const RegistryAccess&) = delete;

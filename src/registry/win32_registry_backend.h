@@ -11,7 +11,7 @@ namespace pellatone {
 // The Windows registry through advapi32's Unicode calls, read in its 32-bit view. Names and
 // string data are converted between UTF-8 and UTF-16; string sizes count UTF-8 bytes.
 class Win32RegistryBackend final : public RegistryBackend {
-  public:
+public:
     RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
                            RegistryKey& opened) override;
     void CloseKey(RegistryKey key) noexcept override;

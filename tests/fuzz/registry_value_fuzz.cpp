@@ -20,7 +20,7 @@ using pellatone::RegistryStatus;
 
 // Reads its answers from the fuzzer's bytes: a status, type and size for each query, then data.
 class FuzzedBackend final : public pellatone::RegistryBackend {
-  public:
+public:
     FuzzedBackend(const std::uint8_t* data, std::size_t size) : input_(data, size) {}
 
     RegistryStatus OpenKey(RegistryKey /*root*/, const std::string& /*keyPath*/,
@@ -51,7 +51,7 @@ class FuzzedBackend final : public pellatone::RegistryBackend {
 
     [[nodiscard]] int OpenKeys() const { return open_; }
 
-  private:
+private:
     std::uint8_t Take() {
         if (input_.empty()) return 0;
         const std::uint8_t byte = input_.front();

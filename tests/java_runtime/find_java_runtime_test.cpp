@@ -56,7 +56,7 @@ const std::string kEndNoJava = "end program: 2";
 
 // Public, so the table's arrangements can reach the fakes.
 class FindJavaRuntimeTest : public ::testing::Test {
-  public:
+public:
     std::vector<std::string> log;
     FakePlatform platform{log};
     FakeRegistry registry{log};
@@ -277,7 +277,7 @@ TEST_F(FindJavaRuntimeTest, NonNumberBeforeTheChoiceReadsNoValueAndCopiesNothing
 
 // Errors that are not the program's own are reported through the same error path.
 class ThrowingRegistry : public FakeRegistry {
-  public:
+public:
     ThrowingRegistry(std::vector<std::string>& log, std::function<void()> thrower)
         : FakeRegistry(log), thrower_(std::move(thrower)) {}
     SubKeyList RegEnumSubKeys(RegistryKey, const std::string&) override {
@@ -285,7 +285,7 @@ class ThrowingRegistry : public FakeRegistry {
         return {};
     }
 
-  private:
+private:
     std::function<void()> thrower_;
 };
 
@@ -320,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
 // An error that escapes the installation (here its own message box fails) is discovery's: the
 // published home is taken back.
 class FailingMessagePlatform : public FakePlatform {
-  public:
+public:
     using FakePlatform::FakePlatform;
     void ShowMessage(const std::string& text) override {
         FakePlatform::ShowMessage(text);
@@ -345,7 +345,7 @@ TEST(FindJavaRuntime, ErrorEscapingTheInstallationEmptiesTheJavaHome) {
 
 // Restores the C and C++ locales a test switched away from.
 class LocaleGuard {
-  public:
+public:
     LocaleGuard() : cLocale_(std::setlocale(LC_ALL, nullptr)), cppLocale_() {}
     LocaleGuard(const LocaleGuard&) = delete;
     LocaleGuard& operator=(const LocaleGuard&) = delete;
@@ -354,7 +354,7 @@ class LocaleGuard {
         std::setlocale(LC_ALL, cLocale_.c_str());
     }
 
-  private:
+private:
     std::string cLocale_;
     std::locale cppLocale_;
 };

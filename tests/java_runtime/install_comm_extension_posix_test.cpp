@@ -34,7 +34,7 @@ const std::string kSourceFolder = "/opt/maradel/GsmModemJar/";
 // The real file system, with the fixed source folder moved into the test's own folder so that
 // nothing outside it is read or written.
 class RedirectedFileSystem : public FileSystem {
-  public:
+public:
     RedirectedFileSystem(std::unique_ptr<FileSystem> real, std::string sourceFolder)
         : real_(std::move(real)), sourceFolder_(std::move(sourceFolder)) {}
 
@@ -46,7 +46,7 @@ class RedirectedFileSystem : public FileSystem {
         real_->CopyFile(sourceFolder_ + sourcePath.substr(kSourceFolder.size()), destinationFolder);
     }
 
-  private:
+private:
     std::unique_ptr<FileSystem> real_;
     std::string sourceFolder_;
 };
@@ -78,7 +78,7 @@ const std::set<std::string> kCompleteRuntime{"bin",
                                              "lib/javax.comm.properties"};
 
 class InstallCommExtensionOnDisk : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         const char* base = std::getenv("TMPDIR");
         std::string pattern =

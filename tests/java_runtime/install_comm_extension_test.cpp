@@ -64,7 +64,7 @@ const Layout kPosixLayout{
 const std::string kCopyError = "Error While Copying JAR File";
 
 class InstallCommExtensionTest : public ::testing::TestWithParam<Layout> {
-  protected:
+protected:
     std::vector<std::string> log;
     FakePlatform platform{log};
     FakeRegistry registry{log};
@@ -187,7 +187,7 @@ TEST(InstallCommExtension, TrailingBackslashGivesDoubledBackslashes) {
 
 // A file layer failing with something other than the program's own error is still reported here.
 class ThrowingFileSystem : public FakeFileSystem {
-  public:
+public:
     using FakeFileSystem::FakeFileSystem;
     bool FileExists(const std::string&) override { throw std::runtime_error("stream broke"); }
 };

@@ -16,7 +16,7 @@ namespace pellatone::testing {
 
 // A fresh folder under TMPDIR (or /tmp), removed with everything in it at the end of the test.
 class TemporaryFolder {
-  public:
+public:
     TemporaryFolder() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
@@ -51,7 +51,7 @@ class TemporaryFolder {
         return names;
     }
 
-  private:
+private:
     std::string path_;
 };
 

@@ -33,7 +33,7 @@ struct EnumReply {
 };
 
 class ScriptedBackend final : public RegistryBackend {
-  public:
+public:
     RegistryStatus OpenKey(RegistryKey /*root*/, const std::string& /*keyPath*/,
                            RegistryKey& opened) override {
         opened = kOpened;

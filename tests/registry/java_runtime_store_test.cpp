@@ -26,7 +26,7 @@ const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 
 // A folder tree laid out like /usr/lib/jvm, removed afterwards.
 class JavaRuntimeStoreTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         static std::atomic<int> counter{0};
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -45,7 +45,7 @@ void ExpectRunTimeError(Operation&& operation, int number, const std::string& de
 }
 
 class RegistryTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override {
         EXPECT_EQ(backend.OpenHandleCount(), 0U) << "a key was left open";
         EXPECT_EQ(backend.StrayCloseCount(), 0U) << "something not opened was closed";

@@ -29,7 +29,7 @@ const std::wstring kWrittenKey = L"SOFTWARE\\PellatoneTests\\Written";
 
 // The Windows backend, counting what goes through it.
 class CountingBackend final : public RegistryBackend {
-  public:
+public:
     RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
                            RegistryKey& opened) override {
         const RegistryStatus status = backend_.OpenKey(root, keyPath, opened);
@@ -52,7 +52,7 @@ class CountingBackend final : public RegistryBackend {
     int openKeys = 0;
     int queries = 0;
 
-  private:
+private:
     Win32RegistryBackend backend_;
 };
 
@@ -74,7 +74,7 @@ void ExpectUnsupported(RegistryAccess& registry, const std::string& keyPath,
 }
 
 class Win32Registry : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override { EXPECT_EQ(backend.openKeys, 0) << "a key was left open"; }
 
     CountingBackend backend;
@@ -167,7 +167,7 @@ TEST_F(Win32Registry, MissingKeysGiveTheDefaultAndMissingValuesFail) {
 
 // Keys with exact byte contents, written through the Unicode calls in the 32-bit view.
 class Win32RegistryWritten : public Win32Registry {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kWrittenKey.c_str(), 0, nullptr, 0,
                                   KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &written_, nullptr),

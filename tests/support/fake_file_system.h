@@ -13,7 +13,7 @@ namespace pellatone::testing {
 
 // An in-memory file system of files and folders, paths compared as text.
 class FakeFileSystem : public FileSystem {
-  public:
+public:
     explicit FakeFileSystem(std::vector<std::string>& log) : log_(log) {}
 
     bool FileExists(const std::string& path) override {
@@ -46,7 +46,7 @@ class FakeFileSystem : public FileSystem {
     // Called with the path at the start of every existence test.
     std::function<void(const std::string&)> onFileExists;
 
-  private:
+private:
     std::vector<std::string>& log_;
 };
 

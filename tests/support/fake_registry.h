@@ -14,7 +14,7 @@ namespace pellatone::testing {
 // subkey names and values; any call can be made to fail. Every call is logged, and the roots and
 // defaults it was given are kept for inspection.
 class FakeRegistry : public RegistryAccess {
-  public:
+public:
     explicit FakeRegistry(std::vector<std::string>& log) : log_(log) {}
 
     bool RegKeyExists(RegistryKey root, const std::string& keyPath) override {
@@ -57,7 +57,7 @@ class FakeRegistry : public RegistryAccess {
     std::vector<RegistryKey> rootsUsed;
     std::vector<bool> defaultsGiven;  // one entry per RegReadValue call
 
-  private:
+private:
     void FailIfAsked(const std::optional<RunTimeError>& operationFailure) {
         if (failNextCall) {
             const RunTimeError error = *failNextCall;

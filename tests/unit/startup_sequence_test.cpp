@@ -15,11 +15,11 @@ namespace pellatone {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using testing::FakeFileSystem;
 using testing::FakePlatform;
 using testing::FakeRegistry;
 using testing::FakeSplashWindow;
+using ::testing::HasSubstr;
 using testing::ProgramEnded;
 
 class StartupSequenceTest : public ::testing::Test {

@@ -25,7 +25,7 @@ using testing::Utf8Folder;
 using testing::WriteFile;
 
 class Win32FileSystemTest : public ::testing::Test {
-  protected:
+protected:
     Win32FileSystemTest() {
         fs::create_directory(source());
         fs::create_directory(destination());

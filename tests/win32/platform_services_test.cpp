@@ -15,7 +15,7 @@ using testing::TemporaryFolder;
 using testing::Utf8;
 
 class Win32PlatformServicesTest : public ::testing::Test {
-  protected:
+protected:
     Win32PlatformServicesTest() : remembered(fs::current_path()) {}
     ~Win32PlatformServicesTest() override { fs::current_path(remembered); }
 

@@ -13,7 +13,7 @@ namespace pellatone::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TemporaryFolder {
-  public:
+public:
     TemporaryFolder() {
         std::wstring base(MAX_PATH + 1, L'\0');
         base.resize(GetTempPathW(static_cast<DWORD>(base.size()), base.data()));
@@ -33,7 +33,7 @@ class TemporaryFolder {
 
     [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 

@@ -17,7 +17,7 @@ namespace {
 
 // A file being written beside its final place; removed again unless it was renamed into place.
 class TemporaryFile {
-  public:
+public:
     explicit TemporaryFile(const std::string& folder, const std::string& name) {
         std::string pattern = folder + "." + name + ".XXXXXX";
         std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -48,7 +48,7 @@ class TemporaryFile {
         return ErrorFromErrno(errnoValue);
     }
 
-  private:
+private:
     UniqueFd fd_;
     std::string path_;
 };

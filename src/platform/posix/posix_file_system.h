@@ -9,7 +9,7 @@ namespace pellatone {
 // Files on a POSIX file system. A copy is written to a temporary file beside its destination and
 // renamed into place only when complete, so a reader never sees half a file.
 class PosixFileSystem final : public FileSystem {
-  public:
+public:
     [[nodiscard]] bool FileExists(const std::string& path) override;
     void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) override;
 };

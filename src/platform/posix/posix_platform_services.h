@@ -10,7 +10,7 @@ namespace pellatone {
 // The platform services on Linux and other POSIX systems. With a display, messages are FLTK
 // boxes; headless, each becomes one line on standard error.
 class PosixPlatformServices final : public PlatformServices {
-  public:
+public:
     explicit PosixPlatformServices(bool hasDisplay) : hasDisplay_(hasDisplay) {}
 
     void ShowMessage(const std::string& text) override;
@@ -21,7 +21,7 @@ class PosixPlatformServices final : public PlatformServices {
     void StartProcess(const std::string& commandLine) override;
     void ReportUncaughtError(const RunTimeError& error) override;
 
-  private:
+private:
     bool hasDisplay_;
 };
 

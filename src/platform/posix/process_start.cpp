@@ -21,26 +21,26 @@ void Check(int result) {
 }
 
 class SpawnFileActions {
-  public:
+public:
     SpawnFileActions() { Check(posix_spawn_file_actions_init(&actions_)); }
     SpawnFileActions(const SpawnFileActions&) = delete;
     SpawnFileActions& operator=(const SpawnFileActions&) = delete;
     ~SpawnFileActions() { posix_spawn_file_actions_destroy(&actions_); }
     posix_spawn_file_actions_t* Get() { return &actions_; }
 
-  private:
+private:
     posix_spawn_file_actions_t actions_{};
 };
 
 class SpawnAttributes {
-  public:
+public:
     SpawnAttributes() { Check(posix_spawnattr_init(&attributes_)); }
     SpawnAttributes(const SpawnAttributes&) = delete;
     SpawnAttributes& operator=(const SpawnAttributes&) = delete;
     ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
     posix_spawnattr_t* Get() { return &attributes_; }
 
-  private:
+private:
     posix_spawnattr_t attributes_{};
 };
 

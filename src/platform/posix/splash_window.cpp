@@ -27,12 +27,12 @@ constexpr int kMinClientHeight = 60;
 
 // The splash window: the picture as its background, drawn unscaled from the top-left corner.
 class SplashFrame final : public Fl_Double_Window {
-  public:
+public:
     SplashFrame(int x, int y, Fl_RGB_Image& background)
         : Fl_Double_Window(x, y, splash::kClientWidth, splash::kClientHeight),
           background_(background) {}
 
-  protected:
+protected:
     void draw() override {
         if ((damage() & ~FL_DAMAGE_CHILD) != 0) {
             draw_box();
@@ -41,12 +41,12 @@ class SplashFrame final : public Fl_Double_Window {
         draw_children();
     }
 
-  private:
+private:
     Fl_RGB_Image& background_;
 };
 
 class FltkSplashWindow final : public SplashWindow {
-  public:
+public:
     explicit FltkSplashWindow(const Timer1Handler& onTimer1Tick)
         : onTimer1Tick_(onTimer1Tick),
           picture_(DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize))),
@@ -101,7 +101,7 @@ class FltkSplashWindow final : public SplashWindow {
     // An error that left Timer1's handler; it goes on once the event loop has returned.
     std::exception_ptr pendingError;
 
-  private:
+private:
     static void Timer1(void* data) {
         auto* self = static_cast<FltkSplashWindow*>(data);
         try {

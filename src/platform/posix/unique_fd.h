@@ -10,7 +10,7 @@ namespace pellatone {
 // Owns one file descriptor and closes it on destruction. Close() reports the close's own
 // failure for the callers that must not miss it (a file being written).
 class UniqueFd {
-  public:
+public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) noexcept : fd_(fd) {}
     UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
@@ -35,7 +35,7 @@ class UniqueFd {
         return result == 0 ? 0 : errno;
     }
 
-  private:
+private:
     void Reset() noexcept {
         if (fd_ >= 0) ::close(std::exchange(fd_, -1));
     }

@@ -22,7 +22,7 @@ RunTimeError PictureError(const std::string& what) {
 
 // GDI+ is started for one decoding and shut down again.
 class GdiplusSession {
-  public:
+public:
     GdiplusSession() {
         const Gdiplus::GdiplusStartupInput input;
         if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) {
@@ -33,12 +33,12 @@ class GdiplusSession {
     GdiplusSession& operator=(const GdiplusSession&) = delete;
     ~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
 
-  private:
+private:
     ULONG_PTR token_ = 0;
 };
 
 class GdiplusBitmap {
-  public:
+public:
     GdiplusBitmap() = default;
     GdiplusBitmap(const GdiplusBitmap&) = delete;
     GdiplusBitmap& operator=(const GdiplusBitmap&) = delete;
@@ -48,7 +48,7 @@ class GdiplusBitmap {
     Gdiplus::GpBitmap** Receiver() { return &bitmap_; }
     [[nodiscard]] Gdiplus::GpBitmap* Get() const { return bitmap_; }
 
-  private:
+private:
     Gdiplus::GpBitmap* bitmap_ = nullptr;
 };
 

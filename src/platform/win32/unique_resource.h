@@ -10,7 +10,7 @@ namespace pellatone::win32 {
 // exception can leak it. `Release` is a plain function taking the handle.
 template <typename Handle, auto Release>
 class UniqueResource {
-  public:
+public:
     UniqueResource() = default;
     explicit UniqueResource(Handle handle) noexcept : handle_(handle) {}
     UniqueResource(const UniqueResource&) = delete;
@@ -33,7 +33,7 @@ class UniqueResource {
         if (old != Handle{}) Release(old);
     }
 
-  private:
+private:
     Handle handle_{};
 };
 

@@ -8,7 +8,7 @@ namespace {
 
 // FormatMessageW hands over a buffer that LocalFree gives back.
 class LocalBuffer {
-  public:
+public:
     LocalBuffer() = default;
     LocalBuffer(const LocalBuffer&) = delete;
     LocalBuffer& operator=(const LocalBuffer&) = delete;
@@ -18,7 +18,7 @@ class LocalBuffer {
     wchar_t** Receiver() { return &text_; }
     [[nodiscard]] const wchar_t* Text() const { return text_; }
 
-  private:
+private:
     wchar_t* text_ = nullptr;
 };
 

@@ -44,7 +44,7 @@ using win32::WideFromUtf8;
 
 // A temporary file that is deleted unless it was renamed into place.
 class TemporaryFile {
-  public:
+public:
     explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -54,12 +54,12 @@ class TemporaryFile {
     [[nodiscard]] const std::wstring& Path() const { return path_; }
     void Kept() { path_.clear(); }
 
-  private:
+private:
     std::wstring path_;
 };
 
 class Win32FileSystem final : public FileSystem {
-  public:
+public:
     [[nodiscard]] bool FileExists(const std::string& path) override {
         const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -97,7 +97,7 @@ class Win32FileSystem final : public FileSystem {
         temporary.Kept();
     }
 
-  private:
+private:
     // A folder where the file should be counts as a missing file.
     static void RequireSourceFile(const std::wstring& source) {
         const DWORD attributes = ::GetFileAttributesW(source.c_str());

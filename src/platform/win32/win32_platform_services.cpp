@@ -23,7 +23,7 @@ const std::wstring& ApplicationTitle() {
 }
 
 class Win32PlatformServices final : public PlatformServices {
-  public:
+public:
     void ShowMessage(const std::string& text) override {
         if (::MessageBoxW(nullptr, WideFromUtf8(text).c_str(), ApplicationTitle().c_str(), MB_OK) ==
             0) {

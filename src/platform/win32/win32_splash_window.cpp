@@ -38,7 +38,7 @@ constexpr RECT kImage1Bounds{0, 0, splash::kImageWidth, splash::kImageHeight};
 
 // The registered window class, unregistered when the window is gone.
 class WindowClass {
-  public:
+public:
     WindowClass(HINSTANCE instance, WNDPROC procedure, HICON bigIcon, HICON smallIcon)
         : instance_(instance) {
         WNDCLASSEXW windowClass{};
@@ -55,7 +55,7 @@ class WindowClass {
     WindowClass& operator=(const WindowClass&) = delete;
     ~WindowClass() { ::UnregisterClassW(kWindowClassName, instance_); }
 
-  private:
+private:
     HINSTANCE instance_;
 };
 
@@ -69,7 +69,7 @@ UniqueIcon LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric
 
 // frmSplash: the window, its picture and Timer1.
 class Win32SplashWindow final : public SplashWindow {
-  public:
+public:
     Win32SplashWindow(const Timer1Handler& onTimer1Tick, win32::Picture picture)
         : onTimer1Tick_(onTimer1Tick), picture_(std::move(picture)) {}
     Win32SplashWindow(const Win32SplashWindow&) = delete;
@@ -139,7 +139,7 @@ class Win32SplashWindow final : public SplashWindow {
         }
     }
 
-  private:
+private:
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
             case WM_TIMER:
