@@ -55,17 +55,7 @@ until [ -f "$record" ]; do
     sleep 0.1
 done
 
-expected=$(cat <<EOF
-released=true
-user.dir=$app
-java.class.path=$(expected_class_path "$app")
-arguments=0
-own.session=true
-fd0=/dev/null
-fd1=/dev/null
-fd2=/dev/null
-EOF
-)
+expected=$(expected_record "$app")
 actual=$(cat "$record")
 if [ "$actual" != "$expected" ]; then
     echo "--- expected"

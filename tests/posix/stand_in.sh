@@ -59,3 +59,18 @@ expected_class_path() {
     done
     echo "$class_path$1/Vexmora"
 }
+
+# What the stand-in records when started as it must be: released, in APP-FOLDER, with the eleven
+# class-path entries and no arguments, in a session of its own, its streams on /dev/null.
+expected_record() {
+    cat <<EOF
+released=true
+user.dir=$1
+java.class.path=$(expected_class_path "$1")
+arguments=0
+own.session=true
+fd0=/dev/null
+fd1=/dev/null
+fd2=/dev/null
+EOF
+}

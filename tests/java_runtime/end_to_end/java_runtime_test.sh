@@ -1,0 +1,354 @@
+#!/bin/sh
+# The real program, without a display, choosing among Java runtimes laid out by the test and
+# installing the serial extension into the chosen one before it starts a stand-in Vexmora.
+#
+# Each run of the program happens in a private mount namespace in which the test's own trees
+# cover /usr/lib/jvm (and /usr/lib64/jvm, when there is one) and /opt/maradel, so nothing of the
+# machine's is read as a runtime or written to. The machine's JDK, which runs the stand-in, is
+# bound into the covering tree read-only.
+#
+#   java_runtime_test.sh SCENARIO PELLATONE WORK-FOLDER
+#
+# SCENARIO: no_runtime, too_old_runtime, copies_and_launches, missing_source_file,
+# missing_middle_source_file or damaged_file_kept. Needs root for the namespace; exits 77
+# (skipped) without it.
+set -eu
+
+# ---------------------------------------------------------------------------------------------
+# Inside the namespace: cover the folders, run the program once, and nothing else. Nothing here
+# removes anything: the machine's JDK is reachable from the work folder while it runs.
+if [ "${1:-}" = "--inside" ]; then
+    work=$2
+    machine_jdk=$3
+    if [ -n "$machine_jdk" ]; then
+        mount --bind -o ro "$machine_jdk" "$work/jvm/zz-machine-jdk"
+        if [ -w "$work/jvm/zz-machine-jdk" ]; then
+            echo "the machine's JDK could not be bound read-only" >&2
+            exit 1
+        fi
+    fi
+    mount --rbind "$work/jvm" /usr/lib/jvm
+    if [ -d /usr/lib64/jvm ]; then mount -t tmpfs -o mode=0755 none /usr/lib64/jvm; fi
+    if [ ! -d /opt/maradel ]; then
+        # A folder of our own in a tmpfs, never one on the machine.
+        mount -t tmpfs -o mode=0755 none /opt
+        mkdir /opt/maradel
+    fi
+    mount --bind "$work/maradel" /opt/maradel
+    cd "$work/elsewhere"
+    status=0
+    PATH="$work/path:$PATH" timeout -k 5 60 env -u DISPLAY "$work/app folder/pellatone" \
+        >"$work/stdout" 2>"$work/stderr" || status=$?
+    echo "$status" >"$work/status"
+    exit 0
+fi
+
+# ---------------------------------------------------------------------------------------------
+scenario=$1
+program=$2
+work=$3
+here=$(cd "$(dirname "$0")" && pwd -P)
+. "$here/../../posix/stand_in.sh"
+
+skip() {
+    echo "SKIPPED: $*"
+    exit 77
+}
+[ "$(id -u)" -eq 0 ] || skip "a private mount namespace needs root"
+command -v unshare >/dev/null || skip "unshare is not installed"
+unshare -m --propagation private true 2>/dev/null || skip "unshare -m is not permitted here"
+[ -d /usr/lib/jvm ] || skip "there is no /usr/lib/jvm to cover"
+[ -d /opt ] || skip "there is no /opt to cover"
+
+# Whether process PID is still a java started by this test (its number may have been reused).
+is_stand_in() {
+    tr '\0' '\n' <"/proc/$1/cmdline" 2>/dev/null | grep -qF "$work/app folder/Vexmora"
+}
+
+cleanup() {
+    # The stand-in JVMs run in sessions of their own: end any still there.
+    if [ -f "$work/java-pids" ]; then
+        while read -r pid; do
+            if is_stand_in "$pid"; then kill -KILL "$pid" 2>/dev/null || true; fi
+        done <"$work/java-pids"
+    fi
+    cd /
+    rm -rf "$work"
+}
+
+fail() {
+    echo "FAIL: $scenario: $*"
+    for f in status stdout stderr invocations record.txt; do
+        if [ -f "$work/$f" ]; then
+            echo "--- $f"
+            cat "$work/$f"
+        fi
+    done
+    exit 1
+}
+
+case $work in *"'"*) fail "the work folder's path holds a quote" ;; esac
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd -P)
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+app="$work/app folder"
+jvm="$work/jvm"
+runtime_name="pellatone test runtime"
+runtime="$jvm/$runtime_name"
+# The runtime as the program sees it inside the namespace.
+runtime_inside="/usr/lib/jvm/$runtime_name"
+sources="$work/maradel/GsmModemJar"
+mkdir -p "$jvm" "$sources" "$work/path" "$work/elsewhere"
+
+make_stand_in "$app" "$work/record.txt" "$work/go" || fail "could not compile the stand-in"
+# Released from the start: whether the program waits for it is another test's concern.
+touch "$work/go"
+cp "$program" "$app/pellatone"
+
+javac_path=$(command -v javac) || fail "javac is not installed"
+machine_jdk=$(dirname "$(dirname "$(readlink -f "$javac_path")")")
+if [ ! -x "$machine_jdk/bin/java" ] || [ ! -f "$machine_jdk/release" ]; then
+    fail "no java and release beside $javac_path"
+fi
+
+# A java that records how it was started, then becomes REAL-JAVA, or fails when none is given.
+#   make_java FILE [REAL-JAVA]
+make_java() {
+    cat >"$1" <<EOF
+#!/bin/sh
+{
+    printf 'program=%s\n' "\$0"
+    printf 'folder=%s\n' "\$(pwd -P)"
+    for argument; do printf 'argument=%s\n' "\$argument"; done
+} >>'$work/invocations'
+echo \$\$ >>'$work/java-pids'
+EOF
+    if [ -n "${2:-}" ]; then
+        printf 'exec %s "$@"\n' "'$2'" >>"$1"
+    else
+        echo "exit 1" >>"$1"
+    fi
+    chmod 755 "$1"
+}
+
+# A bare "java" would be looked up on the path: that start gets recorded too.
+make_java "$work/path/java"
+
+# A runtime folder under the covered /usr/lib/jvm, with the folders the extension goes into.
+#   make_runtime NAME VERSION [REAL-JAVA]
+make_runtime() {
+    mkdir -p "$jvm/$1/bin" "$jvm/$1/lib/ext"
+    printf 'IMPLEMENTOR="Pellatone tests"\nJAVA_VERSION="%s"\n' "$2" >"$jvm/$1/release"
+    make_java "$jvm/$1/bin/java" "${3:-}"
+}
+
+# The runtime that must be chosen: a copy of the machine JDK's release, and a java that runs the
+# machine's JDK as the namespace shows it. Before it by folder name, a runtime too old to choose;
+# after it, the machine's JDK itself, whose version is the same and so counts no more.
+make_suitable_runtimes() {
+    make_runtime "j2re1.4.2_19" "1.4.2_19"
+    mkdir -p "$runtime/bin" "$runtime/lib/ext" "$jvm/zz-machine-jdk"
+    cp "$machine_jdk/release" "$runtime/release"
+    make_java "$runtime/bin/java" "/usr/lib/jvm/zz-machine-jdk/bin/java"
+    jdk_to_bind=$machine_jdk
+}
+jdk_to_bind=""
+
+# Distinct contents, one file longer than the copy's buffer.
+make_sources() {
+    printf 'PK\003\004 Comm.jar\000\377\n' >"$sources/Comm.jar"
+    printf 'driver=com.sun.comm.Win32Driver\r\n' >"$sources/javax.comm.properties"
+    printf 'MZ\220\000 Win32com.dll\n' >"$sources/Win32com.dll"
+    seq 1 40000 >"$sources/jdc.jar"
+}
+
+# Every entry under FOLDER with its type, size, inode and modification time.
+snapshot() {
+    (cd "$1" && find . -printf '%y %p %s %i %T@\n' | LC_ALL=C sort)
+}
+
+# The names in FOLDER, hidden ones too, on one line.
+names_in() {
+    (cd "$1" && find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort | tr '\n' ' ')
+}
+
+run_program() {
+    rm -f "$work/status" "$work/stdout" "$work/stderr" "$work/invocations" "$work/record.txt"
+    timeout -k 5 90 unshare -m --propagation private \
+        sh "$here/java_runtime_test.sh" --inside "$work" "$jdk_to_bind" ||
+        fail "the namespace could not be set up or the run did not end (status $?)"
+    [ -f "$work/status" ] || fail "the program's run left no status"
+    status=$(cat "$work/status")
+}
+
+expect_status() {
+    [ "$status" = "$1" ] || fail "the program ended with status $status, not $1"
+}
+
+# Standard error must be exactly TEXT (printf format).
+expect_stderr() {
+    # shellcheck disable=SC2059
+    printf "$1" >"$work/expected-stderr"
+    cmp -s "$work/stderr" "$work/expected-stderr" || {
+        echo "--- expected standard error"
+        od -c "$work/expected-stderr"
+        echo "--- actual standard error"
+        od -c "$work/stderr"
+        fail "standard error differs"
+    }
+    [ ! -s "$work/stdout" ] || fail "the program wrote to standard output"
+}
+
+# Nothing at all must have been started; a start shows within the grace period.
+expect_nothing_started() {
+    sleep 1
+    [ ! -f "$work/invocations" ] || fail "a java was started"
+}
+
+# The chosen runtime's java must have been started from the application folder with the class
+# path, and the stand-in it ran must have been given what it needs; then it ends.
+expect_stand_in_started() {
+    i=0
+    until [ -f "$work/record.txt" ]; do
+        i=$((i + 1))
+        [ "$i" -gt 300 ] && fail "the stand-in wrote no record within 30 s (was java started?)"
+        sleep 0.1
+    done
+    expected=$(cat <<EOF
+program=$runtime_inside/bin/java
+folder=$app
+argument=-classpath
+argument=$(expected_class_path "$app")
+argument=VEXMORA.Frame11
+EOF
+)
+    [ "$(cat "$work/invocations")" = "$expected" ] || {
+        echo "--- expected invocation"
+        echo "$expected"
+        fail "java was not started as it must be"
+    }
+    [ "$(cat "$work/record.txt")" = "$(expected_record "$app")" ] || {
+        echo "--- expected record"
+        expected_record "$app"
+        fail "the stand-in's record differs"
+    }
+    while read -r pid; do
+        i=0
+        while is_stand_in "$pid"; do
+            i=$((i + 1))
+            [ "$i" -gt 300 ] && fail "the stand-in (process $pid) did not end within 30 s"
+            sleep 0.1
+        done
+    done <"$work/java-pids"
+}
+
+# The runtime's folders must hold exactly the given names (no temporary files left) and each
+# copied file the source's contents.
+#   expect_runtime_folders BIN LIB LIB-EXT
+expect_runtime_folders() {
+    [ "$(names_in "$runtime/bin")" = "$1" ] || fail "bin/ holds $(names_in "$runtime/bin")"
+    [ "$(names_in "$runtime/lib")" = "$2" ] || fail "lib/ holds $(names_in "$runtime/lib")"
+    [ "$(names_in "$runtime/lib/ext")" = "$3" ] ||
+        fail "lib/ext/ holds $(names_in "$runtime/lib/ext")"
+}
+expect_copied() {
+    for copy in "$@"; do
+        cmp -s "$sources/$(basename "$copy")" "$runtime/$copy" ||
+            fail "$copy differs from its source"
+    done
+}
+
+not_installed='Pellatone: You have not Installed Java Runtime Environment on your computer.\n'\
+'Download and install Java Runtime Environment Version 1.5 or higher version.\n'\
+'Please refer installtion guide of Pellatone for further help\n'
+
+make_sources
+case $scenario in
+    no_runtime)
+        before=$(snapshot "$work/jvm")
+        sources_before=$(snapshot "$sources")
+        run_program
+        expect_status 2
+        expect_stderr "$not_installed"
+        expect_nothing_started
+        [ "$(snapshot "$work/jvm")" = "$before" ] || fail "the runtime folder changed"
+        [ "$(snapshot "$sources")" = "$sources_before" ] || fail "the source folder changed"
+        ;;
+    too_old_runtime)
+        make_runtime "j2re1.4.2_19" "1.4.2_19"
+        before=$(snapshot "$work/jvm")
+        run_program
+        expect_status 2
+        expect_stderr 'Pellatone: Java Runtime Environment version 1.5 or higher version is not avaiable\n'
+        expect_nothing_started
+        [ "$(snapshot "$work/jvm")" = "$before" ] || fail "something was copied"
+        ;;
+    copies_and_launches)
+        make_suitable_runtimes
+        old_before=$(snapshot "$jvm/j2re1.4.2_19")
+        run_program
+        expect_status 0
+        expect_stderr ''
+        expect_stand_in_started
+        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " \
+            "Comm.jar jdc.jar "
+        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll \
+            lib/ext/jdc.jar
+        [ "$(snapshot "$jvm/j2re1.4.2_19")" = "$old_before" ] ||
+            fail "the runtime too old to choose changed"
+        [ "$(names_in "$jvm/zz-machine-jdk")" = "" ] || fail "the machine's JDK stayed bound"
+
+        # Present files are never copied again, even when their sources change.
+        for file in "$sources"/*; do echo "changed" >>"$file"; done
+        after_first=$(snapshot "$runtime")
+        run_program
+        expect_status 0
+        expect_stderr ''
+        expect_stand_in_started
+        [ "$(snapshot "$runtime")" = "$after_first" ] || fail "the second run changed the runtime"
+        ;;
+    missing_source_file)
+        make_suitable_runtimes
+        rm "$sources/jdc.jar"
+        run_program
+        expect_status 0
+        expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
+        expect_stand_in_started
+        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+        ;;
+    missing_middle_source_file)
+        # The first failure ends the installation: the rows after it are not even tried.
+        make_suitable_runtimes
+        rm "$sources/javax.comm.properties"
+        run_program
+        expect_status 0
+        expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
+        expect_stand_in_started
+        expect_runtime_folders "java " "ext " "Comm.jar "
+        expect_copied lib/ext/Comm.jar
+        ;;
+    damaged_file_kept)
+        make_suitable_runtimes
+        printf 'damaged' >"$runtime/lib/ext/Comm.jar"
+        touch -d '2001-02-03 04:05:06' "$runtime/lib/ext/Comm.jar"
+        damaged_before=$(snapshot "$runtime/lib/ext" | grep ' ./Comm.jar ')
+        run_program
+        expect_status 0
+        expect_stderr ''
+        expect_stand_in_started
+        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " \
+            "Comm.jar jdc.jar "
+        [ "$(snapshot "$runtime/lib/ext" | grep ' ./Comm.jar ')" = "$damaged_before" ] ||
+            fail "the damaged Comm.jar was touched"
+        [ "$(cat "$runtime/lib/ext/Comm.jar")" = "damaged" ] || fail "Comm.jar was replaced"
+        expect_copied lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar
+        ;;
+    *)
+        fail "unknown scenario"
+        ;;
+esac
+echo "ok: $scenario"
