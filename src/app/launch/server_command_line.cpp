@@ -13,17 +13,17 @@ struct ClassPathEntry {
 
 // The entries are fixed: they do not depend on which files exist.
 constexpr std::array<ClassPathEntry, 11> kServerClassPath{{
-    {"\\Vexmora\\lib\\comm.jar", false},
-    {"\\Vexmora\\lib\\jdc.jar", false},
-    {"\\Vexmora\\lib\\jxl.jar", false},
-    {"\\Vexmora\\lib\\log4j-1.2.8.jar", false},
-    {"\\Vexmora\\lib\\Vexmora.jar", false},
-    {"\\Vexmora\\lib\\slf4j-log4j12-1.1.0.jar", false},
-    {"\\Vexmora\\lib\\slf4j-api-1.1.0.jar", false},
-    {"\\Vexmora\\lib\\slf4j-simple-1.1.0.jar", false},
-    {"\\Vexmora\\lib\\swing-layout-1.0.jar", false},
-    {"\\Vexmora\\lib\\win32com.dll.jar", false},
-    {"\\Vexmora", true},
+    {R"(\Vexmora\lib\comm.jar)", false},
+    {R"(\Vexmora\lib\jdc.jar)", false},
+    {R"(\Vexmora\lib\jxl.jar)", false},
+    {R"(\Vexmora\lib\log4j-1.2.8.jar)", false},
+    {R"(\Vexmora\lib\Vexmora.jar)", false},
+    {R"(\Vexmora\lib\slf4j-log4j12-1.1.0.jar)", false},
+    {R"(\Vexmora\lib\slf4j-api-1.1.0.jar)", false},
+    {R"(\Vexmora\lib\slf4j-simple-1.1.0.jar)", false},
+    {R"(\Vexmora\lib\swing-layout-1.0.jar)", false},
+    {R"(\Vexmora\lib\win32com.dll.jar)", false},
+    {R"(\Vexmora)", true},
 }};
 
 }  // namespace
