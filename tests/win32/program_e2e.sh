@@ -18,34 +18,12 @@ stand_in=$3
 clicker=$4
 build_folder=$5
 assets="$(cd "$(dirname "$0")/../../assets" && pwd)"
+# shellcheck source=tests/win32/wine_e2e_common.sh
+. "$(dirname "$0")/wine_e2e_common.sh"
 
-fail() {
-    echo "FAIL ($scenario): $*" >&2
-    exit 1
-}
-
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run under scripts/test.sh or start Xvfb first"
-display_up=""
-for _ in $(seq 50); do
-    if xdpyinfo >/dev/null 2>&1; then display_up=yes && break; fi
-    sleep 0.1
-done
-[ -n "$display_up" ] || fail "cannot open display $DISPLAY"
-[ -n "${WINEPREFIX:-}" ] || fail "no WINEPREFIX: the test environment is missing"
-
-# A prefix of these tests' own, so the registry they prepare meets no key another test left.
-export WINEPREFIX="${WINEPREFIX}-launch"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/pellatone-win-e2e.XXXXXX")
-app="$work/Pellatone App"
-mkdir "$app"
-background=()
-cleanup() {
-    for pid in "${background[@]}"; do kill "$pid" 2>/dev/null || true; done
-    timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+require_display
+use_own_prefix launch
+make_application_folder
 
 cp "$program" "$app/pellatone.exe"
 
@@ -154,15 +132,6 @@ check_splash_picture() {
         || fail "the window does not show the splash picture (difference $difference)"
 }
 
-expected_command_line() {
-    local entries=(comm.jar jdc.jar jxl.jar log4j-1.2.8.jar Vexmora.jar slf4j-log4j12-1.1.0.jar
-        slf4j-api-1.1.0.jar slf4j-simple-1.1.0.jar swing-layout-1.0.jar win32com.dll.jar)
-    local line="java -classpath "
-    for entry in "${entries[@]}"; do line+="\"$app_windows\\Vexmora\\lib\\$entry\";"; done
-    line+="\"$app_windows\\Vexmora\" VEXMORA.Frame11"
-    printf '%s' "$line"
-}
-
 case $scenario in
 bare_java)
     cp "$stand_in" "$app/java.exe"
@@ -183,7 +152,7 @@ bare_java)
     [ -f "$record" ] || fail "java.exe was not started"
     command_line=$(sed -n 1p "$record")
     working_folder=$(sed -n 2p "$record")
-    expected=$(expected_command_line)
+    expected=$(server_command_line java "$app_windows")
     [ "$command_line" = "$expected" ] \
         || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$expected")"
     [ "$working_folder" = "$app_windows" ] \

@@ -1,0 +1,285 @@
+#!/usr/bin/env bash
+# Runs the Windows program under Wine and Xvfb against Java runtimes that the test lists in the
+# registry of a private prefix and lays out on disk, answers its message boxes, and checks the
+# boxes, the exit status, the extension files copied and the java.exe that was started.
+#
+#   java_runtime_wine_test.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER
+#
+#   no_runtime_key              the three-line not-installed box, status 2, nothing started
+#   no_suitable_version         only 1.3.1 and 1.4.2_19 listed: one box, status 2, nothing started
+#   copies_and_launches         the first runtime of 1.5 or later gets the four files and starts
+#                               Vexmora; a second run copies nothing and replaces nothing
+#   unsupported_java_home_type  a REG_QWORD JavaHome: the two discovery boxes, then the bare java
+#   java_home_value_missing     a version key without JavaHome: the same
+#   missing_source_folder       no C:\maradel\GsmModemJar: the two copy boxes, nothing copied,
+#                               the chosen runtime's java.exe still started
+#   missing_source_file         jdc.jar missing there: the first three files copied, the two copy
+#                               boxes, the chosen runtime's java.exe still started
+#
+# Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
+set -euo pipefail
+
+scenario=$1
+program=$2
+stand_in=$3
+clicker=$4
+# shellcheck source=tests/win32/wine_e2e_common.sh
+. "$(dirname "$0")/../../win32/wine_e2e_common.sh"
+
+require_display
+use_own_prefix java-runtime
+make_application_folder
+cp "$program" "$app/pellatone.exe"
+app_windows=$(winepath -w "$app")
+work_windows=$(winepath -w "$work")
+
+runtime_key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment'
+# Every scenario starts from no runtime key at all; this also makes the prefix on first use.
+wine reg delete "$runtime_key" /reg:32 /f >/dev/null 2>&1 || true
+if wine reg query "$runtime_key" /reg:32 >/dev/null 2>&1; then
+    fail "cannot delete the runtime key"
+fi
+
+# The extension's fixed source folder, C:\maradel\GsmModemJar\, on the prefix's drive C.
+maradel="$WINEPREFIX/drive_c/maradel"
+sources="$maradel/GsmModemJar"
+rm -rf "$maradel"
+also_remove+=("$maradel")
+extension_files=(Comm.jar javax.comm.properties Win32com.dll jdc.jar)
+
+# Lays out the named source files, each of its own length and random bytes, and keeps a copy of
+# each in the work folder to compare the runtime's copies with.
+lay_out_sources() {
+    local name size=1000
+    mkdir -p "$sources" "$work/originals"
+    for name in "$@"; do
+        size=$((size + 517))
+        head -c "$size" /dev/urandom >"$sources/$name"
+        cp "$sources/$name" "$work/originals/$name"
+    done
+}
+
+# A Java runtime folder "<work>/Java Home/NAME": bin\java.exe (the stand-in) and empty lib\ and
+# lib\ext\ folders. Prints its Windows path, which has a blank in it.
+make_runtime() {
+    local folder="$work/Java Home/$1"
+    mkdir -p "$folder/bin" "$folder/lib/ext"
+    cp "$stand_in" "$folder/bin/java.exe"
+    winepath -w "$folder"
+}
+
+runtime_folder() { printf '%s' "$work/Java Home/$1"; }
+
+# Lists a version subkey with a JavaHome value of the given type and data.
+list_version() {
+    wine reg add "$runtime_key\\$1" /v JavaHome /t "$2" /d "$3" /reg:32 /f >/dev/null \
+        || fail "cannot write the version key $1"
+}
+
+# The premise of the version choice: the registry enumerates the subkeys in the given order.
+check_enumeration_order() {
+    local listed expected
+    listed=$(wine reg query "$runtime_key" /reg:32 | tr -d '\r' \
+        | sed -n 's/^HKEY_LOCAL_MACHINE.*\\Java Runtime Environment\\//p' | paste -sd' ')
+    expected="$*"
+    [ "$listed" = "$expected" ] || fail "the registry lists [$listed], not [$expected]"
+}
+
+# Runs the program while the clicker answers its boxes. Sets `status` to the program's exit status
+# and `boxes` to the boxes' texts, one line each, with CR and LF written as \r and \n. Returns
+# once everything the program started has ended too.
+run_program() {
+    local clicker_pid
+    rm -f "$work/boxes.txt"
+    # More boxes than any scenario expects, so the clicker never stops on its own before the end.
+    timeout 150 wine "$clicker" "$work_windows\\boxes.txt" 99 150 &
+    clicker_pid=$!
+    background+=("$clicker_pid")
+    status=0
+    timeout 120 wine "$app/pellatone.exe" || status=$?
+    # Every box holds the program until answered, so the record is complete once it has ended.
+    boxes=$(cat "$work/boxes.txt" 2>/dev/null || true)
+    kill "$clicker_pid" 2>/dev/null || true
+    wait "$clicker_pid" 2>/dev/null || true
+    [ "$status" -ne 124 ] || fail "the program did not end; boxes answered: [$boxes]"
+    timeout 60 wineserver -w || fail "a process under Wine did not end"
+}
+
+check_boxes() {
+    local expected
+    expected=$(printf '%s\n' "$@")
+    [ "$boxes" = "$expected" ] \
+        || fail "message boxes differ:$(printf '\n  got\n%s\n  expected\n%s' "$boxes" "$expected")"
+}
+
+check_no_boxes() {
+    [ -z "$boxes" ] || fail "unexpected message boxes: [$boxes]"
+}
+
+check_status() {
+    [ "$status" = "$1" ] || fail "the program ended with status $status, not $1"
+}
+
+# The stand-in in FOLDER was started with exactly COMMAND_LINE, in the application folder. Wine
+# quotes an unquoted program path in the command line it hands over, so the decoy tells whether
+# the program quoted it.
+check_started() {
+    local record="$1/java-invocation.txt" command_line working_folder
+    [ ! -e "$work/java-invocation.txt" ] || fail "the decoy $work/Java.exe was started"
+    [ -f "$record" ] || fail "$1/java.exe was not started"
+    command_line=$(sed -n 1p "$record")
+    working_folder=$(sed -n 2p "$record")
+    [ "$command_line" = "$2" ] \
+        || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$2")"
+    [ "$working_folder" = "$app_windows" ] \
+        || fail "java ran in \"$working_folder\", not in \"$app_windows\""
+}
+
+check_not_started() {
+    local folder
+    for folder in "$@"; do
+        [ ! -e "$folder/java-invocation.txt" ] || fail "$folder/java.exe was started"
+    done
+}
+
+# The folder holds exactly the given entries (relative paths), nothing more.
+check_tree() {
+    local folder=$1 listed expected
+    shift
+    listed=$(cd "$folder" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)
+    expected=$(printf '%s\n' "$@" | LC_ALL=C sort)
+    [ "$listed" = "$expected" ] \
+        || fail "$folder holds:$(printf '\n%s\n  expected:\n%s' "$listed" "$expected")"
+}
+
+# The runtime's file at the relative path is a whole copy of the original source file.
+check_copied() {
+    cmp -s "$work/originals/$(basename "$2")" "$1/$2" || fail "$1/$2 is not a copy of its source"
+}
+
+not_installed_text='You have not Installed Java Runtime Environment on your computer.\r\nDownload and install Java Runtime Environment Version 1.5 or higher version.\r\nPlease refer installtion guide of Pellatone for further help'
+no_suitable_text='Java Runtime Environment version 1.5 or higher version is not avaiable'
+searching_failed_text='Error While Searching JVM on Your Machine'
+copying_failed_text='Error While Copying JAR File'
+untouched_runtime=(bin bin/java.exe lib lib/ext)
+launched_runtime=(bin bin/java.exe bin/java-invocation.txt lib lib/ext)
+bare_java_command_line=$(server_command_line java "$app_windows")
+
+# A stand-in beside the program: what a bare `java` would start.
+cp "$stand_in" "$app/java.exe"
+# A decoy where the unquoted path of a runtime's java.exe would lead: Windows tries
+# "<work>\Java.exe" first when the path "<work>\Java Home\...\java.exe" is not quoted.
+cp "$stand_in" "$work/Java.exe"
+
+case $scenario in
+no_runtime_key)
+    make_runtime jre6 >/dev/null
+    lay_out_sources "${extension_files[@]}"
+    run_program
+    check_boxes "$not_installed_text"
+    check_status 2
+    check_not_started "$app" "$(runtime_folder jre6)/bin" "$work"
+    check_tree "$(runtime_folder jre6)" "${untouched_runtime[@]}"
+    ;;
+no_suitable_version)
+    list_version 1.3.1 REG_SZ "$(make_runtime jre131)"
+    list_version 1.4.2_19 REG_SZ "$(make_runtime jre142)"
+    check_enumeration_order 1.3.1 1.4.2_19
+    lay_out_sources "${extension_files[@]}"
+    run_program
+    check_boxes "$no_suitable_text"
+    check_status 2
+    for name in jre131 jre142; do
+        check_not_started "$(runtime_folder $name)/bin"
+        check_tree "$(runtime_folder $name)" "${untouched_runtime[@]}"
+    done
+    check_not_started "$app" "$work"
+    ;;
+copies_and_launches)
+    # The first listed runtime of 1.5 or later is chosen, not the newest one.
+    list_version 1.4.2_19 REG_SZ "$(make_runtime jre142)"
+    jre6_windows=$(make_runtime jre6)
+    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    list_version 1.7.0 REG_SZ "$(make_runtime jre7)"
+    check_enumeration_order 1.4.2_19 1.6.0_03 1.7.0
+    lay_out_sources "${extension_files[@]}"
+    jre6=$(runtime_folder jre6)
+    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
+    expected_command_line=$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")
+
+    run_program
+    check_no_boxes
+    check_status 0
+    check_started "$jre6/bin" "$expected_command_line"
+    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
+    for name in jre142 jre7; do
+        check_not_started "$(runtime_folder $name)/bin"
+        check_tree "$(runtime_folder $name)" "${untouched_runtime[@]}"
+    done
+    check_not_started "$app"
+
+    # Again, with the sources gone and one copy stale: whatever is there counts as installed, so
+    # nothing is copied (a copy would now fail with a box) and nothing is replaced.
+    rm -rf "$maradel" "$jre6/bin/java-invocation.txt"
+    printf 'stale' >"$jre6/lib/ext/Comm.jar"
+    run_program
+    check_no_boxes
+    check_status 0
+    check_started "$jre6/bin" "$expected_command_line"
+    [ "$(cat "$jre6/lib/ext/Comm.jar")" = stale ] || fail "the present Comm.jar was replaced"
+    for file in "${copied[@]:1}"; do check_copied "$jre6" "$file"; done
+    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
+    ;;
+unsupported_java_home_type | java_home_value_missing)
+    # The chosen version's JavaHome cannot be read; the walk stopped there, so the readable later
+    # version is not taken either.
+    if [ "$scenario" = unsupported_java_home_type ]; then
+        list_version 1.6.0_03 REG_QWORD 1
+    else
+        wine reg add "$runtime_key\\1.6.0_03" /v RuntimeLib /t REG_SZ /d jvm.dll /reg:32 /f \
+            >/dev/null || fail "cannot write the version key 1.6.0_03"
+    fi
+    list_version 1.7.0 REG_SZ "$(make_runtime jre7)"
+    check_enumeration_order 1.6.0_03 1.7.0
+    lay_out_sources "${extension_files[@]}"
+    run_program
+    check_boxes "Unsupported value type" "$searching_failed_text"
+    check_status 0
+    check_started "$app" "$bare_java_command_line"
+    check_not_started "$(runtime_folder jre7)/bin"
+    check_tree "$(runtime_folder jre7)" "${untouched_runtime[@]}"
+    ;;
+missing_source_folder)
+    jre6_windows=$(make_runtime jre6)
+    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    run_program
+    check_boxes "Path not found" "$copying_failed_text"
+    check_status 0
+    jre6=$(runtime_folder jre6)
+    check_started "$jre6/bin" \
+        "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
+    check_tree "$jre6" "${launched_runtime[@]}"
+    check_not_started "$app"
+    ;;
+missing_source_file)
+    jre6_windows=$(make_runtime jre6)
+    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    lay_out_sources Comm.jar javax.comm.properties Win32com.dll
+    run_program
+    check_boxes "File not found" "$copying_failed_text"
+    check_status 0
+    jre6=$(runtime_folder jre6)
+    check_started "$jre6/bin" \
+        "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
+    # The rows before the failing one stay copied, and the failed copy leaves nothing behind.
+    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll)
+    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
+    check_not_started "$app"
+    ;;
+*)
+    fail "unknown scenario"
+    ;;
+esac
+echo "PASS ($scenario)"

@@ -1,0 +1,57 @@
+# Shared by the scripts that run the Windows program under Wine and Xvfb; sourced, not run.
+# The sourcing script sets `scenario` first: every failure names it.
+# shellcheck shell=bash
+
+fail() {
+    echo "FAIL (${scenario:-?}): $*" >&2
+    exit 1
+}
+
+# The display the test was given must answer before any window can be looked for.
+require_display() {
+    [ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run under scripts/test.sh or start Xvfb first"
+    local _
+    for _ in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    fail "cannot open display $DISPLAY"
+}
+
+# A prefix of the caller's own beside the test environment's, so the registry it prepares meets
+# no key another group of tests left there.
+use_own_prefix() {
+    [ -n "${WINEPREFIX:-}" ] || fail "no WINEPREFIX: the test environment is missing"
+    export WINEPREFIX="${WINEPREFIX}-$1"
+}
+
+# Sets `work`, a temporary folder, and `app`, an application folder with a blank in its name
+# inside it. On exit every process listed in `background` is stopped, Wine is left with nothing
+# running, and `work` and every path listed in `also_remove` are deleted.
+make_application_folder() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/pellatone-win-e2e.XXXXXX")
+    app="$work/Pellatone App"
+    mkdir "$app"
+    background=()
+    also_remove=()
+    trap remove_what_the_test_made EXIT
+}
+
+remove_what_the_test_made() {
+    local pid
+    for pid in "${background[@]}"; do kill "$pid" 2>/dev/null || true; done
+    timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
+    rm -rf "$work" "${also_remove[@]}"
+}
+
+# The command line the program starts Vexmora with, from its start (the bare `java`, or a
+# runtime's quoted java.exe) and the application folder in Windows form.
+server_command_line() {
+    local start=$1 application=$2 entry
+    local entries=(comm.jar jdc.jar jxl.jar log4j-1.2.8.jar Vexmora.jar slf4j-log4j12-1.1.0.jar
+        slf4j-api-1.1.0.jar slf4j-simple-1.1.0.jar swing-layout-1.0.jar win32com.dll.jar)
+    local line="$start -classpath "
+    for entry in "${entries[@]}"; do line+="\"$application\\Vexmora\\lib\\$entry\";"; done
+    line+="\"$application\\Vexmora\" VEXMORA.Frame11"
+    printf '%s' "$line"
+}
