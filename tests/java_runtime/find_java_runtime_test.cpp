@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "java_runtime/mod_main.h"
+#include "support/comma_locale.h"
 #include "support/fake_file_system.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
@@ -94,6 +95,9 @@ struct DiscoveryCase {
     std::string javaHomeFolder;
     bool endsProgram;
 };
+
+// Test names and failure reports show the case by its label.
+void PrintTo(const DiscoveryCase& c, std::ostream* os) { *os << c.label; }
 
 class FindJavaRuntimeCase : public FindJavaRuntimeTest,
                             public ::testing::WithParamInterface<DiscoveryCase> {};
@@ -295,6 +299,9 @@ struct ForeignErrorCase {
     std::string description;
 };
 
+// Test names and failure reports show the case by its label.
+void PrintTo(const ForeignErrorCase& c, std::ostream* os) { *os << c.label; }
+
 class FindJavaRuntimeForeignError : public ::testing::TestWithParam<ForeignErrorCase> {};
 
 TEST_P(FindJavaRuntimeForeignError, TakesTheErrorPath) {
@@ -344,44 +351,9 @@ TEST(FindJavaRuntime, ErrorEscapingTheInstallationEmptiesTheJavaHome) {
 }
 
 // Restores the C and C++ locales a test switched away from.
-class LocaleGuard {
-public:
-    LocaleGuard() : cLocale_(std::setlocale(LC_ALL, nullptr)), cppLocale_() {}
-    LocaleGuard(const LocaleGuard&) = delete;
-    LocaleGuard& operator=(const LocaleGuard&) = delete;
-    ~LocaleGuard() {
-        std::locale::global(cppLocale_);
-        std::setlocale(LC_ALL, cLocale_.c_str());
-    }
-
-private:
-    std::string cLocale_;
-    std::locale cppLocale_;
-};
-
 TEST_F(FindJavaRuntimeTest, CommaLocaleDoesNotChangeTheChoice) {
-    const LocaleGuard guard;
-    // The first name is the one the test set-up generates; Windows spells its locales otherwise.
-    const char* switchedTo = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de-DE", "German_Germany.1252"}) {
-        if (std::setlocale(LC_ALL, name) != nullptr) {
-            switchedTo = name;
-            break;
-        }
-    }
-    if (switchedTo == nullptr) {
-#ifdef _WIN32
-        GTEST_SKIP() << "no comma locale available";
-#else
-        FAIL() << "no comma locale installed (the test set-up generates de_DE.UTF-8)";
-#endif
-    }
-    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-    // The C++ global locale too, where the library knows the name.
-    try {
-        std::locale::global(std::locale(switchedTo));
-    } catch (const std::runtime_error&) {
-    }
+    const testing::CommaLocale german;
+    ASSERT_TRUE(german.Active()) << "no comma locale installed (the test set-up generates it)";
     ListRuntime("1.5.0_06", std::string("C:\\jre5"));
     ListRuntime("1.4.2_19", std::string("C:\\jre4"));
     registry.subKeys[kKey] = {"1.4.2_19", "1.5.0_06", "1.6.0_03"};

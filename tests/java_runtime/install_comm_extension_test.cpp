@@ -34,6 +34,9 @@ struct Layout {
     std::array<std::string, 4> source;
 };
 
+// Test names and failure reports show the case by its label.
+void PrintTo(const Layout& c, std::ostream* os) { *os << c.label; }
+
 const Layout kWindowsLayout{
     "Windows",
     PathConvention::kWindows,

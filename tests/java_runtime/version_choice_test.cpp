@@ -14,6 +14,9 @@ struct PrefixCase {
     std::string prefix;
 };
 
+// Test names and failure reports show the case by its label.
+void PrintTo(const PrefixCase& c, std::ostream* os) { *os << c.name; }
+
 class VersionPrefixOf : public ::testing::TestWithParam<PrefixCase> {};
 
 TEST_P(VersionPrefixOf, IsTheFirstThreeCharactersOrTheWholeName) {
@@ -31,6 +34,9 @@ struct ChoiceCase {
     SubKeyList names;
     std::optional<std::string> chosen;
 };
+
+// Test names and failure reports show the case by its label.
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.label; }
 
 class JavaVersionChoice : public ::testing::TestWithParam<ChoiceCase> {};
 

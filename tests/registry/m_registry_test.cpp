@@ -235,6 +235,9 @@ struct ExistsCase {
     bool exists;
 };
 
+// Test names and failure reports show the case by its label.
+void PrintTo(const ExistsCase& c, std::ostream* os) { *os << c.label; }
+
 class KeyExists : public RegistryTest, public ::testing::WithParamInterface<ExistsCase> {};
 
 TEST_P(KeyExists, WhenTheKeyOpensForReading) {

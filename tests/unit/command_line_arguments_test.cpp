@@ -14,6 +14,9 @@ struct SplitCase {
     std::vector<std::string> arguments;
 };
 
+// Test names and failure reports show the case by its label.
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
 class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitCommandLineTest, SplitsAsTheWindowsCRuntimeDoes) {

@@ -37,6 +37,9 @@ struct WindowsCase {
     std::string expectedStart;
 };
 
+// Test names and failure reports show the case by its label.
+void PrintTo(const WindowsCase& c, std::ostream* os) { *os << c.name; }
+
 class WindowsCommandLine : public ::testing::TestWithParam<WindowsCase> {};
 
 TEST_P(WindowsCommandLine, StartsAsExpectedAndCarriesTheFolderInEveryEntry) {

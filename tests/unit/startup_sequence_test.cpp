@@ -103,6 +103,9 @@ struct FailureCase {
     std::string workingFolderAfterwards;
 };
 
+// Test names and failure reports show the case by its label.
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
 class StartupSequenceFailure : public StartupSequenceTest,
                                public ::testing::WithParamInterface<FailureCase> {};
 

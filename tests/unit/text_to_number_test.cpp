@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 
 #include "platform/run_time_error.h"
+#include "support/comma_locale.h"
 
 namespace pellatone {
 namespace {
@@ -14,6 +14,9 @@ struct NumberCase {
     std::string text;
     double value;
 };
+
+// Test names and failure reports show the case by its label.
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.text; }
 
 class TextToNumberReads : public ::testing::TestWithParam<NumberCase> {};
 
@@ -47,22 +50,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, TextToNumberRejects,
 
 // A comma locale must not change how "1.5" and "1.4" read.
 TEST(TextToNumber, IgnoresTheUserLocale) {
-    const std::string previous = std::setlocale(LC_ALL, nullptr);
-    struct Restore {
-        const std::string& locale;
-        ~Restore() { std::setlocale(LC_ALL, locale.c_str()); }
-    } restore{previous};
-
-    bool switched = false;
-    // The POSIX names, then the Windows one.
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de-DE"}) {
-        if (std::setlocale(LC_ALL, name) != nullptr) {
-            switched = true;
-            break;
-        }
-    }
-    ASSERT_TRUE(switched) << "no comma locale installed (the test set-up generates de_DE.UTF-8)";
-    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    const testing::CommaLocale german;
+    ASSERT_TRUE(german.Active()) << "no comma locale installed (the test set-up generates it)";
     EXPECT_DOUBLE_EQ(TextToNumber("1.5"), 1.5);
     EXPECT_DOUBLE_EQ(TextToNumber("1.4"), 1.4);
     EXPECT_THROW((void)TextToNumber("1,5"), RunTimeError);
