@@ -29,7 +29,7 @@ public:
         ++open_;
         return pellatone::registry_status::kSuccess;
     }
-    void CloseKey(RegistryKey /*key*/) override { --open_; }
+    void CloseKey(RegistryKey /*key*/) noexcept override { --open_; }
     RegistryStatus EnumKey(RegistryKey /*key*/, std::uint32_t /*index*/,
                            std::span<char> /*name*/) override {
         return pellatone::registry_status::kNoMoreItems;
