@@ -6,17 +6,9 @@
 #include <memory>
 #include <string>
 
-namespace {
+#include "platform/win32/wide_text.h"
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
-                        length, nullptr, nullptr);
-    return narrow;
-}
+namespace {
 
 std::wstring OwnFolder() {
     std::wstring path(32768, L'\0');
@@ -35,7 +27,8 @@ std::wstring CurrentFolder() {
 }  // namespace
 
 int main() {
-    const std::string record = Utf8(GetCommandLineW()) + "\n" + Utf8(CurrentFolder()) + "\n";
+    const std::string record = pellatone::win32::Utf8FromWide(GetCommandLineW()) + "\n" +
+                               pellatone::win32::Utf8FromWide(CurrentFolder()) + "\n";
     // Written under another name and renamed, so the test never reads half a record.
     const std::wstring folder = OwnFolder();
     const std::wstring partial = folder + L"\\java-invocation.partial";

@@ -19,22 +19,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/wide_text.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr wchar_t kCaption[] = L"Pellatone";
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
-                        length, nullptr, nullptr);
-    return narrow;
-}
 
 std::string Escaped(const std::string& text) {
     std::string escaped;
@@ -132,7 +124,7 @@ int wmain(int argc, wchar_t** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             continue;
         }
-        records.push_back(Escaped(Utf8(MessageTextOf(box))));
+        records.push_back(Escaped(pellatone::win32::Utf8FromWide(MessageTextOf(box))));
         if (!WriteRecord(recordPath, records)) return 2;
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         // The next box may only be taken for a new one once this one is gone.
