@@ -7,7 +7,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 runs=${1:-50}
-program=${2:-build/release/src/app/pellatone}
+program=${2:-build/release/bin/pellatone}
 [ "$runs" -ge 30 ] || { echo "at least 30 runs" >&2; exit 2; }
 if [ ! -x "$program" ]; then
     cmake --preset release >/dev/null && cmake --build --preset release

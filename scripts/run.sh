@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh run
 cmake --preset release >/dev/null
 cmake --build --preset release
-exec ./build/release/src/app/pellatone
+exec ./build/release/bin/pellatone

@@ -21,7 +21,7 @@ fi
 deb=$(ls "$work"/pellatone_*.deb)
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./opt/pellatone/pellatone ./usr/share/applications/pellatone.desktop \
+for path in ./opt/pellatone/pellatone ./opt/pellatone/pellatone-gui.so ./usr/share/applications/pellatone.desktop \
     ./usr/share/icons/hicolor/16x16/apps/pellatone.png \
     ./usr/share/icons/hicolor/32x32/apps/pellatone.png; do
     printf '%s\n' "$contents" | grep -qx "$path" || fail "the package lacks $path"
@@ -34,6 +34,7 @@ done
 
 dpkg -i "$deb" >/dev/null || fail "dpkg could not install the package"
 [ -x /opt/pellatone/pellatone ] || fail "the program is not installed"
+[ -f /opt/pellatone/pellatone-gui.so ] || fail "the windows module is not installed"
 grep -qx 'Name=Pellatone' /usr/share/applications/pellatone.desktop || fail "desktop entry Name"
 grep -qx 'Categories=Network;' /usr/share/applications/pellatone.desktop \
     || fail "desktop entry Categories"
@@ -54,5 +55,6 @@ grep -qx 'Pellatone: You have not Installed Java Runtime Environment on your com
 
 dpkg -r pellatone >/dev/null || fail "dpkg could not remove the package"
 [ ! -e /opt/pellatone/pellatone ] || fail "the program is still there after removal"
+[ ! -e /opt/pellatone/pellatone-gui.so ] || fail "the windows module is still there after removal"
 [ ! -e /usr/share/applications/pellatone.desktop ] || fail "the desktop entry is still there"
 echo "deb package: built, installed, started and removed"

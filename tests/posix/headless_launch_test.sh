@@ -1,11 +1,14 @@
 #!/bin/sh
 # The real program, run without a display from a folder laid out like its installation, must
 # start the JVM on a stand-in VEXMORA.Frame11 with the application folder as working folder and
-# the eleven class-path entries, and must end without waiting for it.
-#   headless_launch_test.sh PELLATONE WORK-FOLDER
+# the eleven class-path entries, and must end without waiting for it. With "without-module" it
+# runs with DISPLAY set but no windows module beside it: it must say so once and launch all the
+# same.
+#   headless_launch_test.sh PELLATONE WORK-FOLDER [without-module]
 set -eu
 program=$1
 work=$2
+mode=${3:-}
 . "$(dirname "$0")/stand_in.sh"
 
 fail() {
@@ -30,7 +33,12 @@ cp "$program" "$app/pellatone"
 
 # Run it headless from another folder; it must end by itself while the stand-in still waits.
 cd "$work/elsewhere"
-env -u DISPLAY "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
+if [ "$mode" = without-module ]; then
+    # A real display if there is one: the program must not get as far as opening it.
+    env DISPLAY="${DISPLAY:-:979}" "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
+else
+    env -u DISPLAY "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
+fi
 pid=$!
 i=0
 while kill -0 "$pid" 2>/dev/null; do
@@ -47,6 +55,14 @@ wait "$pid" || status=$?
 [ -f "$record" ] && fail "the stand-in wrote its record before pellatone had ended"
 touch "$go"
 [ "$status" -eq 0 ] || fail "pellatone ended with status $status"
+if [ "$mode" = without-module ]; then
+    # Said first, and once; whatever the start-up itself has to say follows as usual.
+    expected="Pellatone: Running without windows; the windows module did not load: \
+$app/pellatone-gui.so: cannot open shared object file: No such file or directory"
+    [ "$(head -n 1 "$work/stderr")" = "$expected" ] || fail "standard error does not start with:
+$expected"
+    [ "$(grep -c 'windows module' "$work/stderr")" -eq 1 ] || fail "said more than once"
+fi
 
 i=0
 until [ -f "$record" ]; do

@@ -52,6 +52,15 @@ Path not found
 expect_headless "no splash without a display" "" "returned false after 0 ticks" \
     env -u DISPLAY "$driver" splash
 
+# DISPLAY set, but no windows module beside the program: it says why, then carries on headless.
+mkdir "$work/alone"
+cp "$driver" "$work/alone/driver"
+expect_headless "no windows module" "Pellatone: Running without windows; the windows module \
+did not load: $work/alone/pellatone-gui.so: cannot open shared object file: No such file or \
+directory
+$lines" dismissed env DISPLAY="${DISPLAY:-:979}" "$work/alone/driver" message \
+    'first line\r\nsecond line\r\n\r\nafter a blank @ 100%'
+
 if [ -z "${DISPLAY:-}" ] || ! x xdpyinfo >/dev/null 2>&1; then
     echo "skipped: no X display for the message box itself"
     exit 77

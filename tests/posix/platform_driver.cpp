@@ -3,7 +3,8 @@
 //   platform_driver uncaught N TEXT  reports run-time error N with the description TEXT
 //   platform_driver splash           runs the splash window; on the tick prints "tick", unloads
 //                                    it and prints "unloaded"; at the end "returned true|false"
-//   platform_driver splash-rgb       writes the decoded splash picture as raw RGB to stdout
+//   platform_driver splash-rgb       writes the splash picture, decoded by the windows module
+//                                    beside the driver, as raw RGB to stdout
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -12,7 +13,8 @@
 
 #include "platform/platform.h"
 #include "platform/posix/artwork.h"
-#include "platform/posix/gif_picture.h"
+#include "platform/posix/gui_module.h"
+#include "platform/posix/posix_platform_services.h"
 
 namespace {
 
@@ -53,7 +55,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "splash-rgb" && argc == 2) {
-        const RgbPicture picture = DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize));
+        GuiModule& gui =
+            LoadGuiModule(RunningProgramFolder() + "/" + std::string(kGuiModuleFileName));
+        const RgbPicture picture = gui.DecodePicture(std::span(kSplashPicture, kSplashPictureSize));
         std::fwrite(picture.pixels.data(), 1, picture.pixels.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }

@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, HeadlessLine,
                                            LineCase{"\r\r\n", "Pellatone: \r\n\n"}));
 
 TEST(HeadlessServices, ShowMessageWritesOneLineToStandardError) {
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     ::testing::internal::CaptureStderr();
     services.ShowMessage("You have not Installed Java\r\nDownload it");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
@@ -83,7 +83,7 @@ TEST(HeadlessServices, ShowMessageWritesOneLineToStandardError) {
 }
 
 TEST(HeadlessServices, UncaughtErrorReportGoesToStandardError) {
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     ::testing::internal::CaptureStderr();
     services.ReportUncaughtError(RunTimeError(53, "File not found"));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, BoxLabel,
                                            LabelCase{"@\r\n@", "@@\n@@"}));
 
 TEST(EndProgram, FlushesAndEndsWithTheStatus) {
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     EXPECT_EXIT(
         {
             // Fully buffered, so only a flush gets the text out.
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, FolderOf,
                                            FolderCase{"/opt//pellatone", "/opt/"}));
 
 TEST(ApplicationFolder, IsTheFolderOfThisProgram) {
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     EXPECT_EQ(services.ApplicationFolder(), self.substr(0, self.rfind('/')));
     EXPECT_NE(services.ApplicationFolder().back(), '/');
@@ -153,7 +153,7 @@ TEST(WorkingFolder, RoundTrip) {
     WorkingFolderGuard guard;
     TemporaryFolder folder;
     std::filesystem::create_directory(folder / "with blank");
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     const std::string before = services.GetWorkingFolder();
     EXPECT_EQ(before, std::filesystem::current_path().string());
 
@@ -179,7 +179,7 @@ TEST_P(SetWorkingFolderFailure, RaisesAndKeepsTheFolder) {
     WorkingFolderGuard guard;
     TemporaryFolder folder;
     WriteFile(folder / "plain", "x");
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     services.SetWorkingFolder(folder.Path());
     const std::string target =
         GetParam().relative == "<empty>" ? std::string() : folder / GetParam().relative;
@@ -200,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WorkingFolder, RemovedWorkingFolderCannotBeRead) {
     WorkingFolderGuard guard;
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     std::string removed;
     {
         TemporaryFolder folder;
@@ -231,7 +231,7 @@ TEST(StartProcess, StartsInItsOwnSessionWithNullStreamsInTheWorkingFolder) {
     TemporaryFolder folder;
     std::filesystem::create_directory(folder / "app folder");
     const std::string record = folder / "record.txt";
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     services.SetWorkingFolder(folder / "app folder");
 
     // A descriptor of ours without close-on-exec must not reach the child.
@@ -280,7 +280,7 @@ TEST(StartProcess, StartsInItsOwnSessionWithNullStreamsInTheWorkingFolder) {
 TEST(StartProcess, ReturnsWithoutWaitingForTheProgram) {
     TemporaryFolder folder;
     const std::string pidFile = folder / "pid";
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     const auto start = std::chrono::steady_clock::now();
     services.StartProcess("/bin/sh -c \"echo $$ >" + pidFile + ".tmp; echo end >>" + pidFile +
                           ".tmp; mv " + pidFile + ".tmp " + pidFile + "; exec sleep 30\"");
@@ -316,7 +316,7 @@ TEST_P(StartProcessFailure, RaisesTheError) {
     if (const std::size_t at = commandLine.find("<folder>"); at != std::string::npos) {
         commandLine.replace(at, 8, folder.Path());
     }
-    PosixPlatformServices services(false);
+    PosixPlatformServices services(nullptr);
     const RunTimeError error = ErrorOf([&] { services.StartProcess(commandLine); });
     EXPECT_EQ(error.Number(), GetParam().expectedNumber);
     EXPECT_EQ(error.Description(), GetParam().expectedDescription);

@@ -2,12 +2,13 @@
 # The splash window on a real X display: caption, client size, place, frame hints, icon and
 # picture; Timer1 ticks once after about two seconds and the window goes; closing it first
 # ends the program with nothing started. Writes splash-screenshot.png into BUILD-FOLDER.
-#   splash_window_test.sh PELLATONE DRIVER CLOSE-WINDOW BUILD-FOLDER
+#   splash_window_test.sh PELLATONE DRIVER CLOSE-WINDOW BUILD-FOLDER GUI-MODULE
 set -eu
 program=$1
 driver=$2
 close_window=$3
 build=$(cd "$4" && pwd -P)
+gui_module=$5
 here=$(cd "$(dirname "$0")" && pwd -P)
 . "$here/x11_helpers.sh"
 . "$here/stand_in.sh"
@@ -123,6 +124,7 @@ record="$work/record.txt"
 make_stand_in "$app" "$record" "$work/go" || fail "could not compile the stand-in"
 touch "$work/go"
 cp "$program" "$app/pellatone"
+cp "$gui_module" "$app/pellatone-gui.so"
 
 # Closed before the tick: it ends, and no Java program is started.
 (cd "$work" && exec "$app/pellatone") >"$work/early.out" 2>"$work/early.err" &

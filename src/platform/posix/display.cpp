@@ -35,19 +35,3 @@ bool DisplayAvailable() {
 }
 
 }  // namespace pellatone
-
-#if defined(__SANITIZE_ADDRESS__)
-#define PELLATONE_LEAK_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PELLATONE_LEAK_CHECKED 1
-#endif
-#endif
-
-#ifdef PELLATONE_LEAK_CHECKED
-// Fontconfig, which FLTK's text drawing loads, keeps its caches until the process ends by
-// design; they are not ours to free.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-// Our standard error carries messages when headless; keep the suppression list off it.
-extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
-#endif

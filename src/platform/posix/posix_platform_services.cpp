@@ -1,7 +1,5 @@
 #include "platform/posix/posix_platform_services.h"
 
-#include <FL/Fl.H>
-#include <FL/Fl_Window.H>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,8 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/display.h"
-#include "platform/posix/message_box.h"
+#include "platform/posix/gui_module.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/process_start.h"
 
@@ -53,8 +50,8 @@ std::string FolderOfPath(std::string_view path) {
 }
 
 void PosixPlatformServices::ShowMessage(const std::string& text) {
-    if (hasDisplay_) {
-        ShowMessageBox(text);
+    if (gui_ != nullptr) {
+        gui_->ShowMessageBox(text);
         return;
     }
     const std::string line = HeadlessMessageLine(text);
@@ -66,16 +63,15 @@ void PosixPlatformServices::ShowMessage(const std::string& text) {
 void PosixPlatformServices::EndProgram(int exitStatus) {
     // Take our windows off the screen before anything else goes, then end without returning
     // into whatever handler called us.
-    if (hasDisplay_) {
-        while (Fl_Window* window = Fl::first_window()) window->hide();
-        Fl::flush();
-    }
+    if (gui_ != nullptr) gui_->HideAllWindows();
     std::cout.flush();
     std::cerr.flush();
     std::exit(exitStatus);
 }
 
-std::string PosixPlatformServices::ApplicationFolder() const {
+std::string PosixPlatformServices::ApplicationFolder() const { return RunningProgramFolder(); }
+
+std::string RunningProgramFolder() {
     std::vector<char> buffer(PATH_MAX);
     while (true) {
         const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -106,7 +102,12 @@ void PosixPlatformServices::ReportUncaughtError(const RunTimeError& error) {
 }
 
 std::unique_ptr<PlatformServices> CreatePlatformServices() {
-    return std::make_unique<PosixPlatformServices>(DisplayAvailable());
+    return std::make_unique<PosixPlatformServices>(DisplayGui());
+}
+
+bool RunSplashWindow(const Timer1Handler& onTimer1Tick) {
+    GuiModule* gui = DisplayGui();
+    return gui != nullptr && gui->RunSplashWindow(onTimer1Tick);
 }
 
 std::unique_ptr<FileSystem> CreateFileSystem() { return std::make_unique<PosixFileSystem>(); }

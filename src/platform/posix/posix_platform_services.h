@@ -7,11 +7,14 @@
 
 namespace pellatone {
 
-// The platform services on Linux and other POSIX systems. With a display, messages are FLTK
-// boxes; headless, each becomes one line on standard error.
+class GuiModule;
+
+// The platform services on Linux and other POSIX systems. With the windows module (see
+// DisplayGui), messages are boxes on the display; headless (null), each becomes one line on
+// standard error.
 class PosixPlatformServices final : public PlatformServices {
 public:
-    explicit PosixPlatformServices(bool hasDisplay) : hasDisplay_(hasDisplay) {}
+    explicit PosixPlatformServices(GuiModule* gui) : gui_(gui) {}
 
     void ShowMessage(const std::string& text) override;
     [[noreturn]] void EndProgram(int exitStatus) override;
@@ -22,12 +25,15 @@ public:
     void ReportUncaughtError(const RunTimeError& error) override;
 
 private:
-    bool hasDisplay_;
+    GuiModule* gui_;
 };
 
 // What a headless message box writes to standard error: "Pellatone: ", the text with each CR LF
 // as a line break, and a final line break.
 std::string HeadlessMessageLine(std::string_view text);
+
+// The folder of the running program, as /proc/self/exe names it.
+std::string RunningProgramFolder();
 
 // The folder part of a program's path: no trailing "/" except for "/" itself.
 std::string FolderOfPath(std::string_view path);

@@ -1,4 +1,4 @@
-#include "app/splash_window.h"
+#include "platform/posix/fltk_splash_window.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -11,7 +11,6 @@
 #include <span>
 #include <string>
 
-#include "platform/platform.h"
 #include "platform/posix/artwork.h"
 #include "platform/posix/display.h"
 #include "platform/posix/gif_picture.h"
@@ -131,7 +130,7 @@ private:
 
 }  // namespace
 
-bool RunSplashWindow(const Timer1Handler& onTimer1Tick) {
+bool RunFltkSplashWindow(const Timer1Handler& onTimer1Tick) {
     if (!DisplayAvailable()) return false;
     FltkSplashWindow splashWindow(onTimer1Tick);
     splashWindow.Load();
