@@ -10,7 +10,7 @@ cmake --build --preset fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 status=0
-for target in build/fuzz/tests/fuzz/fuzz_*; do
+for target in build/fuzz/bin/fuzz_*; do
     name=${target##*/fuzz_}
     echo "--- fuzzing $name for ${seconds}s"
     mkdir -p "$work/$name"
