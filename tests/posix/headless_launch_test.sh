@@ -64,12 +64,7 @@ $expected"
     [ "$(grep -c 'windows module' "$work/stderr")" -eq 1 ] || fail "said more than once"
 fi
 
-i=0
-until [ -f "$record" ]; do
-    i=$((i + 1))
-    [ "$i" -gt 300 ] && fail "the stand-in wrote no record within 30 s (was java started?)"
-    sleep 0.1
-done
+await_stand_in_record "$record" || fail "the stand-in wrote no record within 30 s (was java started?)"
 
 expected=$(expected_record "$app")
 actual=$(cat "$record")

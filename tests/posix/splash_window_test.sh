@@ -159,12 +159,7 @@ done
 await_exit "$launch_pid" 1 || true
 running=""
 [ "$exit_status" -eq 0 ] || fail "program status $exit_status"
-i=0
-until [ -f "$record" ]; do
-    i=$((i + 1))
-    [ "$i" -gt 300 ] && fail "the stand-in wrote no record within 30 s"
-    sleep 0.1
-done
+await_stand_in_record "$record" || fail "the stand-in wrote no record within 30 s"
 grep -qx "user.dir=$app" "$record" || fail "working folder: $(cat "$record")"
 grep -qx "java.class.path=$(expected_class_path "$app")" "$record" \
     || fail "class path: $(cat "$record")"

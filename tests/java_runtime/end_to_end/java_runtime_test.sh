@@ -211,12 +211,8 @@ expect_nothing_started() {
 # The chosen runtime's java must have been started from the application folder with the class
 # path, and the stand-in it ran must have been given what it needs; then it ends.
 expect_stand_in_started() {
-    i=0
-    until [ -f "$work/record.txt" ]; do
-        i=$((i + 1))
-        [ "$i" -gt 300 ] && fail "the stand-in wrote no record within 30 s (was java started?)"
-        sleep 0.1
-    done
+    await_stand_in_record "$work/record.txt" \
+        || fail "the stand-in wrote no record within 30 s (was java started?)"
     expected=$(cat <<EOF
 program=$runtime_inside/bin/java
 folder=$app
