@@ -43,4 +43,9 @@ unshare -m --propagation private sh -c '
     [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
     env -u DISPLAY "$5" "$3" "$4/pellatone" "$4/launcher.sh"
 ' benchmark "$jvm" "$maradel" "$runs" "$app" "$work/measure"
-echo "Windows program: $(stat -c %s build/windows/src/app/pellatone.exe 2>/dev/null || echo 'not built (cmake --preset windows)') bytes"
+windows_program=build/windows/src/app/pellatone.exe
+if [ -f "$windows_program" ]; then
+    echo "Windows program: $(stat -c %s "$windows_program") bytes"
+else
+    echo "Windows program: not built (cmake --preset windows && cmake --build --preset windows)"
+fi
