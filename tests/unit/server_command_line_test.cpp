@@ -126,5 +126,33 @@ TEST(BuildServerCommandLine, SplitsIntoProgramSwitchClassPathAndMainClass) {
     }
 }
 
+// Folders holding quotes and backslashes before them come back from the split byte for byte: no
+// quote is lost and no text escapes its entry to become an argument of its own.
+TEST(BuildServerCommandLine, QuotesAndBackslashesInFoldersSurviveTheSplit) {
+    for (const auto& [javaHome, app] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"/opt/jre", "/home/u/My \"SMS\" dir"},
+             {"/opt/jre", "/tmp/x\" -Dinjected=1 -jar /tmp/evil.jar \"y"},
+             {"/opt/j\"re", "/srv/a\\\"b\\"},
+             {"/opt/jre\\", "/srv/trailing\\\\"},
+         }) {
+        for (const auto convention : {PathConvention::kPosix, PathConvention::kWindows}) {
+            const auto arguments =
+                SplitCommandLine(BuildServerCommandLine(javaHome, app, convention));
+            ASSERT_EQ(arguments.size(), 4U) << app;
+            EXPECT_EQ(arguments[0],
+                      javaHome + InConvention(convention == PathConvention::kPosix
+                                                  ? "\\bin\\java"
+                                                  : "\\bin\\java.exe",
+                                              convention));
+            EXPECT_TRUE(arguments[2].starts_with(app + InConvention("\\Vexmora\\lib\\comm.jar",
+                                                                    convention)))
+                << arguments[2];
+            EXPECT_TRUE(arguments[2].ends_with(app + InConvention("\\Vexmora", convention)));
+        }
+    }
+    EXPECT_EQ(BuildServerCommandLine("", "/a\\\"b", PathConvention::kPosix).substr(0, 32),
+              R"(java -classpath "/a\\\"b/Vexmora)");
+}
+
 }  // namespace
 }  // namespace pellatone

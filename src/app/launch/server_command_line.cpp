@@ -26,6 +26,25 @@ constexpr std::array<ClassPathEntry, 11> kServerClassPath{{
     {R"(\Vexmora)", true},
 }};
 
+// Appends the piece in double quotes as the Windows C runtime reads them back: a quote inside is
+// written \", and the backslashes right before a written quote are doubled, so that any path
+// (one holding quotes on Linux, say) comes back from the split exactly as it went in.
+void AppendQuoted(std::string& line, std::string_view piece) {
+    line += '"';
+    std::size_t backslashes = 0;
+    for (const char c : piece) {
+        if (c == '\\') {
+            ++backslashes;
+        } else {
+            if (c == '"') line.append(backslashes + 1, '\\');
+            backslashes = 0;
+        }
+        line += c;
+    }
+    line.append(backslashes, '\\');
+    line += '"';
+}
+
 }  // namespace
 
 std::string BuildServerCommandLine(std::string_view javaHomeFolder,
@@ -37,17 +56,15 @@ std::string BuildServerCommandLine(std::string_view javaHomeFolder,
     } else {
         // Quoted so that a Java home with blanks is neither split nor open to a
         // "C:\Program.exe" hijack.
-        line += '"';
-        line += javaHomeFolder;
-        line += windows ? "\\bin\\java.exe" : "/bin/java";
-        line += "\" ";
+        std::string program(javaHomeFolder);
+        program += windows ? "\\bin\\java.exe" : "/bin/java";
+        AppendQuoted(line, program);
+        line += ' ';
     }
     line += "-classpath ";
     for (const ClassPathEntry& entry : kServerClassPath) {
-        line += '"';
-        line += applicationFolder;
-        line += InConvention(entry.relativePath, convention);
-        line += '"';
+        AppendQuoted(line, std::string(applicationFolder) +
+                               InConvention(entry.relativePath, convention));
         if (entry.last) {
             line += ' ';
         } else {
