@@ -11,6 +11,9 @@ namespace pellatone {
 namespace {
 
 constexpr std::string_view kVersionKey = "JAVA_VERSION=";
+// How much of a release file is read: its JAVA_VERSION line sits near the top, and a huge file
+// must cost neither time nor memory.
+constexpr std::size_t kReleaseFileReadLimit = std::size_t{64} * 1024;
 // A registry key name holds at most this many characters.
 constexpr std::size_t kLongestKeyName = 255;
 
@@ -54,10 +57,21 @@ std::vector<std::filesystem::path> StandardJavaRuntimeFolders() {
 std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(releaseFile, error)) return std::nullopt;
-    std::ifstream release(releaseFile);
-    std::string line;
-    while (std::getline(release, line)) {
-        const std::string_view entry = TrimBlanks(line);
+    std::ifstream release(releaseFile, std::ios::binary);
+    // One byte past the limit tells whether the last line read is whole.
+    std::string head(kReleaseFileReadLimit + 1, '\0');
+    release.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(release.gcount()));
+    const bool cut = head.size() > kReleaseFileReadLimit;
+    if (cut) head.resize(kReleaseFileReadLimit);
+
+    std::string_view rest(head);
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        // A line that runs on past the limit is not within it.
+        if (end == std::string_view::npos && cut) return std::nullopt;
+        const std::string_view entry = TrimBlanks(rest.substr(0, end));
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         if (!entry.starts_with(kVersionKey)) continue;
         const std::string_view version = Unquoted(TrimBlanks(entry.substr(kVersionKey.size())));
         // The version names a registry key: one path component, no terminator inside.

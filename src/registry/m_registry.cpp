@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -102,14 +103,12 @@ SubKeyList MRegistry::RegEnumSubKeys(RegistryKey root, const std::string& keyPat
         opened.emplace(*backend_, *key);
     }
     const RegistryKey listed = opened ? opened->Get() : root;
+    std::set<std::string, NameLessIgnoringCase> lookupKeys;
     for (std::uint32_t index = 0;; ++index) {
         std::array<char, kSubKeyNameBufferSize> buffer{};
         if (backend_->EnumKey(listed, index, buffer) != registry_status::kSuccess) break;
         std::string name(UpToFirstNul(std::string_view(buffer.data(), buffer.size())));
-        const bool taken = std::any_of(names.begin(), names.end(), [&](const std::string& held) {
-            return NamesEqualIgnoringCase(held, name);
-        });
-        if (taken) {
+        if (!lookupKeys.insert(name).second) {
             throw RunTimeError(registry_error::kKeyAlreadyAssociated,
                                "This key is already associated with an element of this "
                                "collection");

@@ -1,7 +1,6 @@
 #include "registry/memory_registry_backend.h"
 
 #include <algorithm>
-#include <iterator>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -116,7 +115,11 @@ RegistryStatus MemoryRegistryBackend::EnumKey(RegistryKey key, std::uint32_t ind
     const Key* listed = Resolve(key);
     if (listed == nullptr) return registry_status::kInvalidHandle;
     if (index >= listed->subKeys.size()) return registry_status::kNoMoreItems;
-    const std::string& found = std::next(listed->subKeys.begin(), index)->second->name;
+    if (listed->listed.size() != listed->subKeys.size()) {
+        listed->listed.clear();
+        for (const auto& [name, subKey] : listed->subKeys) listed->listed.push_back(subKey.get());
+    }
+    const std::string& found = listed->listed[index]->name;
     if (found.size() >= name.size()) return registry_status::kMoreData;
     std::copy(found.begin(), found.end(), name.begin());
     name[found.size()] = '\0';

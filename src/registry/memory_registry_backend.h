@@ -63,6 +63,9 @@ private:
         bool refusesAccess = false;
         std::map<std::string, std::unique_ptr<Key>, NameLessIgnoringCase> subKeys;
         std::map<std::string, Value, NameLessIgnoringCase> values;
+        // The subkeys by enumeration index, so that listing a key takes linear time. Keys are
+        // never removed: a size that differs from subKeys' means it must be built anew.
+        mutable std::vector<const Key*> listed;
     };
 
     Key* Resolve(RegistryKey key) const;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -214,8 +216,39 @@ INSTANTIATE_TEST_SUITE_P(
         ReleaseCase{"LongestKeyName", "JAVA_VERSION=" + std::string(255, '9') + "\n",
                     std::string(255, '9')},
         ReleaseCase{"TooLongForAKeyName", "JAVA_VERSION=" + std::string(256, '9') + "\n",
+                    std::nullopt},
+        // Only the first 64 KiB are read: a version line ending on the last byte counts, one
+        // running a byte past it does not.
+        ReleaseCase{"LineEndsAt64KiB", "#" + std::string(65536 - 18, 'x') + "\nJAVA_VERSION=17\n",
+                    "17"},
+        ReleaseCase{"LineEndsPast64KiB", "#" + std::string(65536 - 16, 'x') + "\nJAVA_VERSION=17\n",
                     std::nullopt}),
     [](const ::testing::TestParamInfo<ReleaseCase>& info) { return info.param.label; });
+
+// A huge release file costs neither the memory nor the time to read it whole.
+TEST_F(JavaRuntimeStoreTest, HugeReleaseFileIsReadOnlyAtItsHead) {
+    WriteFile(jvm / "release", "");
+    fs::resize_file(jvm / "release", std::uintmax_t{2} << 30);  // sparse: no version line
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ReadJavaVersion(jvm / "release"), std::nullopt);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// Listing takes linear time: the same list read quadratically takes many seconds.
+TEST(RuntimeListing, ManyRuntimesAreListedQuickly) {
+    constexpr std::size_t kCount = 40000;
+    std::vector<InstalledJavaRuntime> runtimes;
+    for (std::size_t index = 0; index < kCount; ++index) {
+        runtimes.push_back(
+            {"1.8.0_" + std::to_string(index), "/usr/lib/jvm/" + std::to_string(index)});
+    }
+    MemoryRegistryBackend store;
+    RegisterJavaRuntimes(store, runtimes);
+    MRegistry registry(store);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey).size(), kCount);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
 
 TEST_F(JavaRuntimeStoreTest, MissingReleaseFileNamesNoVersion) {
     EXPECT_EQ(ReadJavaVersion(jvm / "release"), std::nullopt);

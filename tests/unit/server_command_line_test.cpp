@@ -139,13 +139,12 @@ TEST(BuildServerCommandLine, QuotesAndBackslashesInFoldersSurviveTheSplit) {
             const auto arguments =
                 SplitCommandLine(BuildServerCommandLine(javaHome, app, convention));
             ASSERT_EQ(arguments.size(), 4U) << app;
-            EXPECT_EQ(arguments[0],
-                      javaHome + InConvention(convention == PathConvention::kPosix
-                                                  ? "\\bin\\java"
-                                                  : "\\bin\\java.exe",
-                                              convention));
-            EXPECT_TRUE(arguments[2].starts_with(app + InConvention("\\Vexmora\\lib\\comm.jar",
-                                                                    convention)))
+            EXPECT_EQ(arguments[0], javaHome + InConvention(convention == PathConvention::kPosix
+                                                                ? "\\bin\\java"
+                                                                : "\\bin\\java.exe",
+                                                            convention));
+            EXPECT_TRUE(arguments[2].starts_with(
+                app + InConvention("\\Vexmora\\lib\\comm.jar", convention)))
                 << arguments[2];
             EXPECT_TRUE(arguments[2].ends_with(app + InConvention("\\Vexmora", convention)));
         }

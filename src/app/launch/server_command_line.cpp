@@ -63,8 +63,8 @@ std::string BuildServerCommandLine(std::string_view javaHomeFolder,
     }
     line += "-classpath ";
     for (const ClassPathEntry& entry : kServerClassPath) {
-        AppendQuoted(line, std::string(applicationFolder) +
-                               InConvention(entry.relativePath, convention));
+        AppendQuoted(line,
+                     std::string(applicationFolder) + InConvention(entry.relativePath, convention));
         if (entry.last) {
             line += ' ';
         } else {
