@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -116,12 +118,25 @@ TEST_F(CopyFileTest, CopiesLargeAndEmptyFilesWhole) {
     EXPECT_EQ(ReadFile(folder / "ext/empty.properties"), "");
 }
 
-TEST_F(CopyFileTest, KeepsThePermissionBits) {
-    ASSERT_EQ(::chmod(source.c_str(), 0751), 0);
-    fileSystem.CopyFile(source, folder / "ext/");
-    struct stat info {};
-    ASSERT_EQ(::stat((folder / "ext/Comm.jar").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0751u);
+// As cp gives them: the source's read, write and execute bits under our umask, and never a
+// set-user-ID, set-group-ID or sticky bit.
+TEST_F(CopyFileTest, TakesThePermissionBitsWithoutPrivilege) {
+    struct Case {
+        mode_t source;
+        mode_t umask;
+        mode_t copy;
+    };
+    for (const Case c : {Case{0751, 022, 0751}, Case{06777, 022, 0755}, Case{01666, 022, 0644},
+                         Case{0666, 027, 0640}, Case{0400, 0, 0400}}) {
+        ASSERT_EQ(::chmod(source.c_str(), c.source), 0);
+        const mode_t previous = ::umask(c.umask);
+        fileSystem.CopyFile(source, folder / "ext/");
+        ::umask(previous);
+        struct stat info {};
+        ASSERT_EQ(::stat((folder / "ext/Comm.jar").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.copy) << std::oct << c.source << " under " << c.umask;
+        std::filesystem::remove(folder / "ext/Comm.jar");
+    }
 }
 
 TEST_F(CopyFileTest, FolderWithoutTrailingSlashIsStillAFolder) {
@@ -147,6 +162,15 @@ class CopyFileFailure : public CopyFileTest, public ::testing::WithParamInterfac
 TEST_P(CopyFileFailure, RaisesTheErrorAndLeavesNothingBehind) {
     std::filesystem::create_directory(folder / "ext/Comm.jar");  // a folder in the way
     std::filesystem::create_directory(folder / "source/lib");
+    ASSERT_EQ(::mkfifo((folder / "source/pipe").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "source/zero");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = folder / "source/socket";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     const Strings extBefore = folder.Names("ext");
     const Strings topBefore = folder.Names();
     const CopyFailure& c = GetParam();
@@ -157,6 +181,7 @@ TEST_P(CopyFileFailure, RaisesTheErrorAndLeavesNothingBehind) {
     EXPECT_EQ(folder.Names("ext"), extBefore);
     EXPECT_EQ(folder.Names("ext/Comm.jar"), Strings{});
     EXPECT_EQ(folder.Names(), topBefore);
+    ::close(listener);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -164,6 +189,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CopyFailure{"SourceMissing", "source/jdc.jar", "ext/", 53},
                       CopyFailure{"SourceFolderMissing", "nowhere/jdc.jar", "ext/", 53},
                       CopyFailure{"SourceIsAFolder", "source/lib", "ext/", 53},
+                      // Reading these would block for ever or never end.
+                      CopyFailure{"SourceIsANamedPipe", "source/pipe", "ext/", 53},
+                      CopyFailure{"SourceLinksToADevice", "source/zero", "ext/", 53},
+                      CopyFailure{"SourceIsASocket", "source/socket", "ext/", 53},
                       CopyFailure{"DestinationFolderMissing", "source/Comm.jar", "lib/ext/", 76},
                       CopyFailure{"DestinationFolderIsAFile", "source/Comm.jar", "source/Comm.jar/",
                                   76},
@@ -182,6 +211,26 @@ TEST_F(CopyFileTest, FailedWriteRemovesTheTemporaryFile) {
         std::_Exit(number != 75 ? 100 : (folder.Names("ext").empty() ? 0 : 101));
     };
     EXPECT_EXIT(copyOverTheLimit(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(folder.Names("ext"), Strings{});
+}
+
+// A signal that would end the program, arriving during the copy, ends it only once the temporary
+// file is gone: nothing half-written stays beside the destination.
+TEST_F(CopyFileTest, SignalDuringTheCopyEndsTheProgramWithoutLeavingAFile) {
+    WriteFile(folder / "source/big.bin", std::string(1024 * 1024, 'x'));
+    const auto copyWithATermPending = [&] {
+        sigset_t term;
+        sigemptyset(&term);
+        sigaddset(&term, SIGTERM);
+        ::sigprocmask(SIG_BLOCK, &term, nullptr);
+        ::raise(SIGTERM);
+        const int number =
+            ErrorNumberOf([&] { fileSystem.CopyFile(folder / "source/big.bin", folder / "ext/"); });
+        if (number == 0 || !folder.Names("ext").empty()) std::_Exit(100);
+        ::sigprocmask(SIG_UNBLOCK, &term, nullptr);
+        std::_Exit(101);
+    };
+    EXPECT_EXIT(copyWithATermPending(), ::testing::KilledBySignal(SIGTERM), "");
     EXPECT_EQ(folder.Names("ext"), Strings{});
 }
 
