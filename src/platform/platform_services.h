@@ -34,6 +34,12 @@ public:
     // Raises RunTimeError when the program cannot be found or started.
     virtual void StartProcess(const std::string& commandLine) = 0;
 
+    // Starts the command line as StartProcess does, with `folder` as its working folder, and
+    // leaves ours as it was. This makes the folder current for the start and the remembered one
+    // current again afterwards; a platform that can name the folder in the start itself does so
+    // instead. Raises RunTimeError when the folder cannot be entered, before anything starts.
+    virtual void StartProcessInFolder(const std::string& commandLine, const std::string& folder);
+
     // Shows the report of an error that no error path took. The caller then ends the program.
     virtual void ReportUncaughtError(const RunTimeError& error) = 0;
 };

@@ -60,26 +60,27 @@ void PrintTo(const LineCase& c, std::ostream* out) { *out << ::testing::PrintToS
 
 class HeadlessLine : public ::testing::TestWithParam<LineCase> {};
 
-TEST_P(HeadlessLine, PrefixedWithCrLfAsLineBreaks) {
+TEST_P(HeadlessLine, EveryLinePrefixed) {
     EXPECT_EQ(HeadlessMessageLine(GetParam().text), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, HeadlessLine,
-                         ::testing::Values(LineCase{"Error While Copying JAR File",
-                                                    "Pellatone: Error While Copying JAR File\n"},
-                                           LineCase{"", "Pellatone: \n"},
-                                           LineCase{"a\r\nb\r\n\r\nc", "Pellatone: a\nb\n\nc\n"},
-                                           LineCase{"ends\r\n", "Pellatone: ends\n\n"},
-                                           LineCase{"lone\rcr and lone\nlf",
-                                                    "Pellatone: lone\rcr and lone\nlf\n"},
-                                           LineCase{"\r\r\n", "Pellatone: \r\n\n"}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, HeadlessLine,
+    ::testing::Values(
+        LineCase{"Error While Copying JAR File", "Pellatone: Error While Copying JAR File\n"},
+        LineCase{"", "Pellatone: \n"},
+        LineCase{"a\r\nb\r\n\r\nc", "Pellatone: a\nPellatone: b\nPellatone: \nPellatone: c\n"},
+        LineCase{"ends\r\n", "Pellatone: ends\nPellatone: \n"},
+        LineCase{"lone\rcr and lone\nlf",
+                 "Pellatone: lone\nPellatone: cr and lone\nPellatone: lf\n"},
+        LineCase{"\r\r\n", "Pellatone: \nPellatone: \nPellatone: \n"}));
 
-TEST(HeadlessServices, ShowMessageWritesOneLineToStandardError) {
+TEST(HeadlessServices, ShowMessageWritesPrefixedLinesToStandardError) {
     PosixPlatformServices services(nullptr);
     ::testing::internal::CaptureStderr();
     services.ShowMessage("You have not Installed Java\r\nDownload it");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "Pellatone: You have not Installed Java\nDownload it\n");
+              "Pellatone: You have not Installed Java\nPellatone: Download it\n");
 }
 
 TEST(HeadlessServices, UncaughtErrorReportGoesToStandardError) {
@@ -87,7 +88,7 @@ TEST(HeadlessServices, UncaughtErrorReportGoesToStandardError) {
     ::testing::internal::CaptureStderr();
     services.ReportUncaughtError(RunTimeError(53, "File not found"));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "Pellatone: Run-time error '53':\n\nFile not found\n");
+              "Pellatone: Run-time error '53':\nPellatone: \nPellatone: File not found\n");
 }
 
 struct LabelCase {
@@ -293,6 +294,39 @@ TEST(StartProcess, ReturnsWithoutWaitingForTheProgram) {
     ::kill(child, SIGKILL);
     int status = 0;
     EXPECT_EQ(::waitpid(child, &status, 0), child);
+}
+
+// The process enters the folder itself: ours is never read or changed, so even one that was
+// removed under us does not stand in the way.
+TEST(StartProcessInFolder, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
+    WorkingFolderGuard guard;
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "app \"folder\"");
+    std::filesystem::create_directory(folder / "ours");
+    std::filesystem::current_path(folder / "ours");
+    std::filesystem::remove(folder / "ours");
+    PosixPlatformServices services(nullptr);
+    const std::string record = folder / "record";
+    services.StartProcessInFolder("sh -c \"pwd -P >" + record + ".tmp; mv " + record + ".tmp " +
+                                      record + "; echo end >>" + record + "\"",
+                                  folder / "app \"folder\"");
+    EXPECT_EQ(AwaitFile(record, "end"), (folder / "app \"folder\"") + "\nend\n");
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd").string(), folder / "ours (deleted)");
+}
+
+TEST(StartProcessInFolder, FolderThatCannotBeEnteredStartsNothing) {
+    TemporaryFolder folder;
+    WriteFile(folder / "plain", "x");
+    PosixPlatformServices services(nullptr);
+    for (const std::string& target : {folder / "missing", folder / "plain", std::string()}) {
+        const RunTimeError error = ErrorOf([&] {
+            services.StartProcessInFolder("sh -c \"touch " + (folder / "started") + "\"", target);
+        });
+        EXPECT_EQ(error.Number(), 76) << target;
+        EXPECT_EQ(error.Description(), "Path not found");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(std::filesystem::exists(folder / "started"));
 }
 
 struct StartFailure {

@@ -3,10 +3,7 @@
 namespace pellatone {
 
 void StartServerProcess(PlatformServices& platform, const std::string& commandLine) {
-    const std::string remembered = platform.GetWorkingFolder();
-    platform.SetWorkingFolder(platform.ApplicationFolder());
-    platform.StartProcess(commandLine);
-    platform.SetWorkingFolder(remembered);
+    platform.StartProcessInFolder(commandLine, platform.ApplicationFolder());
 }
 
 }  // namespace pellatone

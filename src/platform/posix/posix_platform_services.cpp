@@ -1,9 +1,12 @@
 #include "platform/posix/posix_platform_services.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -28,18 +31,21 @@ RunTimeError FolderError(int errnoValue) {
 }  // namespace
 
 std::string HeadlessMessageLine(std::string_view text) {
-    std::string line(kApplicationTitle);
-    line += ": ";
+    std::string prefix(kApplicationTitle);
+    prefix += ": ";
+    // Every line carries the prefix, so that no line of a message stands in a log on its own.
+    std::string lines = prefix;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            line += '\n';
-            ++i;
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines += '\n';
+            lines += prefix;
         } else {
-            line += text[i];
+            lines += text[i];
         }
     }
-    line += '\n';
-    return line;
+    lines += '\n';
+    return lines;
 }
 
 std::string FolderOfPath(std::string_view path) {
@@ -94,14 +100,40 @@ void PosixPlatformServices::SetWorkingFolder(const std::string& folder) {
 }
 
 void PosixPlatformServices::StartProcess(const std::string& commandLine) {
-    StartDetachedProcess(commandLine);
+    StartDetachedProcess(commandLine, {});
+}
+
+void PosixPlatformServices::StartProcessInFolder(const std::string& commandLine,
+                                                 const std::string& folder) {
+    // The process enters the folder itself, so ours is neither needed nor changed; a folder
+    // that cannot be entered fails here, as making it current would, before anything starts.
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) throw FolderError(errno);
+    if (!S_ISDIR(info.st_mode)) throw PathNotFound();
+    if (::faccessat(AT_FDCWD, folder.c_str(), X_OK, AT_EACCESS) != 0) throw FolderError(errno);
+    StartDetachedProcess(commandLine, folder);
 }
 
 void PosixPlatformServices::ReportUncaughtError(const RunTimeError& error) {
     ShowMessage(UncaughtErrorReport(error));
 }
 
+void PrepareStandardStreams() {
+    // A message written to a standard stream that was closed would land in whatever file took
+    // its number next: give each closed one /dev/null instead.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+            if (opened >= 0 && opened != fd) ::close(opened);
+        }
+    }
+    // A standard error whose reader has gone must not end us before the server is started; the
+    // failed write is harmless. The server gets the default back when it is started.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
 std::unique_ptr<PlatformServices> CreatePlatformServices() {
+    PrepareStandardStreams();
     return std::make_unique<PosixPlatformServices>(DisplayGui());
 }
 

@@ -46,7 +46,7 @@ private:
 
 }  // namespace
 
-void StartDetachedProcess(const std::string& commandLine) {
+void StartDetachedProcess(const std::string& commandLine, const std::string& workingFolder) {
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) throw FileNotFound();
 
@@ -56,6 +56,10 @@ void StartDetachedProcess(const std::string& commandLine) {
     Check(posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO));
     // Our X connection and any other descriptor stay ours.
     Check(posix_spawn_file_actions_addclosefrom_np(actions.Get(), STDERR_FILENO + 1));
+    // Entered by the new process itself, before the program is looked up and run.
+    if (!workingFolder.empty()) {
+        Check(posix_spawn_file_actions_addchdir_np(actions.Get(), workingFolder.c_str()));
+    }
 
     SpawnAttributes attributes;
     // Its own session, so no hang-up or signal meant for ours reaches it; and none of our blocked

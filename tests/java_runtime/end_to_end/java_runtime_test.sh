@@ -10,7 +10,8 @@
 #   java_runtime_test.sh SCENARIO PELLATONE WORK-FOLDER
 #
 # SCENARIO: no_runtime, too_old_runtime, copies_and_launches, missing_source_file,
-# missing_middle_source_file or damaged_file_kept. Needs root for the namespace; exits 77
+# missing_middle_source_file, damaged_file_kept, quoted_folders, hostile_sources,
+# interrupted_copy, broken_stderr or removed_working_folder. Needs root for the namespace; exits 77
 # (skipped) without it.
 set -eu
 
@@ -20,6 +21,11 @@ set -eu
 if [ "${1:-}" = "--inside" ]; then
     work=$2
     machine_jdk=$3
+    program=$4
+    # How the program is started: its standard error a file, a pipe whose reader has gone, or
+    # closed; its working folder a folder of its own, or one removed before it starts.
+    stderr_mode=$5
+    folder_mode=$6
     if [ -n "$machine_jdk" ]; then
         mount --bind -o ro "$machine_jdk" "$work/jvm/zz-machine-jdk"
         if [ -w "$work/jvm/zz-machine-jdk" ]; then
@@ -36,9 +42,23 @@ if [ "${1:-}" = "--inside" ]; then
     fi
     mount --bind "$work/maradel" /opt/maradel
     cd "$work/elsewhere"
+    if [ "$folder_mode" = removed ]; then
+        mkdir "$work/removed"
+        cd "$work/removed"
+        rmdir "$work/removed"
+    fi
+    umask 022
+    run() { PATH="$work/path:$PATH" timeout -k 5 60 env -u DISPLAY "$program"; }
     status=0
-    PATH="$work/path:$PATH" timeout -k 5 60 env -u DISPLAY "$work/app folder/pellatone" \
-        >"$work/stdout" 2>"$work/stderr" || status=$?
+    case $stderr_mode in
+        file) run >"$work/stdout" 2>"$work/stderr" || status=$? ;;
+        closed) run >"$work/stdout" 2>&- || status=$? ;;
+        broken-pipe)
+            # The reader is gone long before the program has anything to say.
+            { sleep 1; run 2>&1 >"$work/stdout" || echo $? >"$work/status"; } | true
+            status=$(cat "$work/status" 2>/dev/null || echo 0)
+            ;;
+    esac
     echo "$status" >"$work/status"
     exit 0
 fi
@@ -62,7 +82,7 @@ unshare -m --propagation private true 2>/dev/null || skip "unshare -m is not per
 
 # Whether process PID is still a java started by this test (its number may have been reused).
 is_stand_in() {
-    tr '\0' '\n' <"/proc/$1/cmdline" 2>/dev/null | grep -qF "$work/app folder/Vexmora"
+    tr '\0' '\n' <"/proc/$1/cmdline" 2>/dev/null | grep -qF "$app/Vexmora"
 }
 
 cleanup() {
@@ -95,8 +115,12 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 app="$work/app folder"
-jvm="$work/jvm"
 runtime_name="pellatone test runtime"
+if [ "$scenario" = quoted_folders ]; then
+    app="$work/app \"SMS\" folder"
+    runtime_name="pellatone \"test\" runtime"
+fi
+jvm="$work/jvm"
 runtime="$jvm/$runtime_name"
 # The runtime as the program sees it inside the namespace.
 runtime_inside="/usr/lib/jvm/$runtime_name"
@@ -175,10 +199,12 @@ names_in() {
     (cd "$1" && find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort | tr '\n' ' ')
 }
 
+#   run_program [STDERR-MODE [FOLDER-MODE]]
 run_program() {
     rm -f "$work/status" "$work/stdout" "$work/stderr" "$work/invocations" "$work/record.txt"
     timeout -k 5 90 unshare -m --propagation private \
-        sh "$here/java_runtime_test.sh" --inside "$work" "$jdk_to_bind" ||
+        sh "$here/java_runtime_test.sh" --inside "$work" "$jdk_to_bind" "$app/pellatone" \
+        "${1:-file}" "${2:-own}" ||
         fail "the namespace could not be set up or the run did not end (status $?)"
     [ -f "$work/status" ] || fail "the program's run left no status"
     status=$(cat "$work/status")
@@ -258,8 +284,8 @@ expect_copied() {
 }
 
 not_installed='Pellatone: You have not Installed Java Runtime Environment on your computer.\n'\
-'Download and install Java Runtime Environment Version 1.5 or higher version.\n'\
-'Please refer installtion guide of Pellatone for further help\n'
+'Pellatone: Download and install Java Runtime Environment Version 1.5 or higher version.\n'\
+'Pellatone: Please refer installtion guide of Pellatone for further help\n'
 
 make_sources
 case $scenario in
@@ -342,6 +368,86 @@ case $scenario in
             fail "the damaged Comm.jar was touched"
         [ "$(cat "$runtime/lib/ext/Comm.jar")" = "damaged" ] || fail "Comm.jar was replaced"
         expect_copied lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar
+        ;;
+    quoted_folders)
+        # Quotes in the application's and the runtime's folders reach java unchanged.
+        make_suitable_runtimes
+        run_program
+        expect_status 0
+        expect_stderr ''
+        expect_stand_in_started
+        ;;
+    hostile_sources)
+        # A copy takes no privilege from its source, and only regular files are copied: a named
+        # pipe or a link to a device fails as a missing file would, and the launch goes on.
+        make_suitable_runtimes
+        chmod 0666 "$sources/Comm.jar"
+        chmod 6777 "$sources/Win32com.dll"
+        rm "$sources/jdc.jar"
+        mkfifo "$sources/jdc.jar"
+        run_program
+        expect_status 0
+        expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
+        expect_stand_in_started
+        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+        [ "$(stat -c %a "$runtime/lib/ext/Comm.jar" "$runtime/bin/Win32com.dll")" = "644
+755" ] || fail "copies have modes $(stat -c %a "$runtime/lib/ext/Comm.jar" "$runtime/bin/Win32com.dll")"
+
+        rm "$sources/jdc.jar"
+        ln -s /dev/zero "$sources/jdc.jar"
+        run_program
+        expect_status 0
+        expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
+        expect_stand_in_started
+        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+        ;;
+    interrupted_copy)
+        # Ended by a signal half way through a copy, it leaves no temporary file in lib/ext.
+        make_suitable_runtimes
+        rm "$sources/jdc.jar"
+        truncate -s 1G "$sources/jdc.jar"
+        run_program &
+        runner=$!
+        i=0
+        until ls -A "$runtime/lib/ext" | grep -q '^\.jdc\.jar\.'; do
+            i=$((i + 1))
+            [ "$i" -gt 600 ] && fail "the copy of jdc.jar never began"
+            sleep 0.05
+        done
+        for process in /proc/[0-9]*; do
+            if [ "$(readlink "$process/exe" 2>/dev/null)" = "$app/pellatone" ]; then
+                kill -TERM "${process#/proc/}"
+            fi
+        done
+        wait "$runner"
+        status=$(cat "$work/status")
+        expect_status 143
+        expect_nothing_started
+        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+        ;;
+    broken_stderr)
+        # Messages to a standard error whose reader has gone, or that is closed, are lost, but
+        # the server is started all the same.
+        make_suitable_runtimes
+        rm "$sources/jdc.jar"
+        run_program broken-pipe
+        expect_status 0
+        expect_stand_in_started
+        run_program closed
+        expect_status 0
+        expect_stand_in_started
+        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+        ;;
+    removed_working_folder)
+        # Our own working folder is never needed: java starts in the application folder.
+        make_suitable_runtimes
+        run_program file removed
+        expect_status 0
+        expect_stderr ''
+        expect_stand_in_started
+        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll \
+            lib/ext/jdc.jar
         ;;
     *)
         fail "unknown scenario"
