@@ -35,9 +35,9 @@ expect_headless() {
 }
 
 lines='Pellatone: first line
-second line
-
-after a blank @ 100%
+Pellatone: second line
+Pellatone: 
+Pellatone: after a blank @ 100%
 '
 expect_headless "no DISPLAY" "$lines" dismissed \
     env -u DISPLAY "$driver" message 'first line\r\nsecond line\r\n\r\nafter a blank @ 100%'
@@ -46,8 +46,8 @@ expect_headless "empty DISPLAY" "$lines" dismissed \
 expect_headless "a display that cannot be opened" "$lines" dismissed \
     env DISPLAY=:979 "$driver" message 'first line\r\nsecond line\r\n\r\nafter a blank @ 100%'
 expect_headless "uncaught error without a display" "Pellatone: Run-time error '76':
-
-Path not found
+Pellatone: 
+Pellatone: Path not found
 " dismissed env -u DISPLAY "$driver" uncaught 76 'Path not found'
 expect_headless "no splash without a display" "" "returned false after 0 ticks" \
     env -u DISPLAY "$driver" splash
