@@ -283,6 +283,16 @@ expect_copied() {
     done
 }
 
+# The last row's source could not be copied: its two messages, the other three files in place,
+# and the launch all the same.
+expect_only_jdc_jar_missed() {
+    expect_status 0
+    expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
+    expect_stand_in_started
+    expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+    expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+}
+
 not_installed='Pellatone: You have not Installed Java Runtime Environment on your computer.\n'\
 'Pellatone: Download and install Java Runtime Environment Version 1.5 or higher version.\n'\
 'Pellatone: Please refer installtion guide of Pellatone for further help\n'
@@ -336,11 +346,7 @@ case $scenario in
         make_suitable_runtimes
         rm "$sources/jdc.jar"
         run_program
-        expect_status 0
-        expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
-        expect_stand_in_started
-        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
-        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+        expect_only_jdc_jar_missed
         ;;
     missing_middle_source_file)
         # The first failure ends the installation: the rows after it are not even tried.
@@ -386,21 +392,14 @@ case $scenario in
         rm "$sources/jdc.jar"
         mkfifo "$sources/jdc.jar"
         run_program
-        expect_status 0
-        expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
-        expect_stand_in_started
-        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
-        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+        expect_only_jdc_jar_missed
         [ "$(stat -c %a "$runtime/lib/ext/Comm.jar" "$runtime/bin/Win32com.dll")" = "644
 755" ] || fail "copies have modes $(stat -c %a "$runtime/lib/ext/Comm.jar" "$runtime/bin/Win32com.dll")"
 
         rm "$sources/jdc.jar"
         ln -s /dev/zero "$sources/jdc.jar"
         run_program
-        expect_status 0
-        expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
-        expect_stand_in_started
-        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+        expect_only_jdc_jar_missed
         ;;
     interrupted_copy)
         # Ended by a signal half way through a copy, it leaves no temporary file in lib/ext.
