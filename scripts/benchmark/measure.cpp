@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr useconds_t kSettleMicroseconds = 20000;
+
 struct Measurement {
     double medianMs;
     double peakMb;
@@ -70,10 +72,16 @@ int main(int argc, char** argv) {
     char shell[] = "/bin/sh";
     char* script[] = {shell, argv[4], nullptr};
 
-    // Taken in turns, so that a machine busy for a while weighs on all three alike.
+    // Taken in turns, so that a machine busy for a while weighs on all three alike; each round
+    // starts with another launcher, and each run waits a moment for the server stand-in the
+    // previous one left running, so that none pays for another's leftovers.
     Launcher launchers[] = {{program, {}}, {floor, {}}, {script, {}}};
+    constexpr int kLaunchers = 3;
     for (int run = 0; run < runs; ++run) {
-        for (Launcher& launcher : launchers) RunOnce(launcher);
+        for (int turn = 0; turn < kLaunchers; ++turn) {
+            RunOnce(launchers[(run + turn) % kLaunchers]);
+            usleep(kSettleMicroseconds);
+        }
     }
     const Measurement ours = Summary(launchers[0]);
     const Measurement least = Summary(launchers[1]);

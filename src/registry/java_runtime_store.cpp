@@ -1,7 +1,9 @@
 #include "registry/java_runtime_store.h"
 
 #include <algorithm>
-#include <fstream>
+#include <array>
+#include <cstdio>
+#include <memory>
 #include <set>
 #include <string_view>
 #include <system_error>
@@ -54,10 +56,22 @@ std::vector<std::filesystem::path> StandardJavaRuntimeFolders() {
 std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(releaseFile, error)) return std::nullopt;
-    std::ifstream release(releaseFile);
-    std::string line;
-    while (std::getline(release, line)) {
-        const std::string_view entry = TrimBlanks(line);
+    // Read through stdio: a file stream would initialise the C++ locales, a good part of what a
+    // headless start costs.
+    const std::unique_ptr<std::FILE, decltype(&std::fclose)> release(
+        std::fopen(releaseFile.c_str(), "r"), &std::fclose);
+    if (!release) return std::nullopt;
+    std::string text;
+    std::array<char, 4096> chunk{};
+    for (std::size_t got = 0;
+         (got = std::fread(chunk.data(), 1, chunk.size(), release.get())) > 0;) {
+        text.append(chunk.data(), got);
+    }
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view entry =
+            TrimBlanks(std::string_view(text).substr(start, end - start));
+        start = end + 1;
         if (!entry.starts_with(kVersionKey)) continue;
         const std::string_view version = Unquoted(TrimBlanks(entry.substr(kVersionKey.size())));
         // The version names a registry key: one path component, no terminator inside.
