@@ -189,8 +189,8 @@ protected:
     }
     void AddKey(const std::wstring& name) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(written_, name.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(written_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(key);
     }
