@@ -1,7 +1,8 @@
 #include "registry/java_runtime_store.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdio>
+#include <memory>
 #include <set>
 #include <string_view>
 #include <system_error>
@@ -57,11 +58,14 @@ std::vector<std::filesystem::path> StandardJavaRuntimeFolders() {
 std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(releaseFile, error)) return std::nullopt;
-    std::ifstream release(releaseFile, std::ios::binary);
+    // Read through stdio: a file stream would initialise the C++ locales, a good part of what a
+    // headless start costs.
+    const std::unique_ptr<std::FILE, decltype(&std::fclose)> release(
+        std::fopen(releaseFile.c_str(), "rb"), &std::fclose);
+    if (!release) return std::nullopt;
     // One byte past the limit tells whether the last line read is whole.
     std::string head(kReleaseFileReadLimit + 1, '\0');
-    release.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(release.gcount()));
+    head.resize(std::fread(head.data(), 1, head.size(), release.get()));
     const bool cut = head.size() > kReleaseFileReadLimit;
     if (cut) head.resize(kReleaseFileReadLimit);
 

@@ -13,12 +13,9 @@ namespace pellatone {
 
 namespace {
 
-// The serial extension's Win32com.dll is 32-bit and loads only into a 32-bit JVM: read that view.
-#ifdef _WIN64
-constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_32KEY;
-#else
+// A 32-bit program reads the 32-bit view unasked: where the 32-bit runtimes, the only ones the
+// serial extension's Win32com.dll loads into, register.
 constexpr REGSAM kReadAccess = KEY_READ;
-#endif
 
 // Longest key name the registry allows, in UTF-16 units, plus its terminator.
 constexpr DWORD kKeyNameCapacity = 256;

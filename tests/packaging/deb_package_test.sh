@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the Debian package, checks its contents and dependencies, installs it with dpkg, starts
-# the installed program headless and removes the package again. Needs root.
+# Builds the Debian package, checks its contents and dependencies and that lintian finds nothing
+# the package's own overrides do not explain, installs it with dpkg, starts the installed program
+# headless (also through /usr/bin) and removes the package again. Needs root.
 #   deb_package_test.sh <build folder>
 set -eu
 build=$1
@@ -23,9 +24,15 @@ deb=$(ls "$work"/pellatone_*.deb)
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./opt/pellatone/pellatone ./opt/pellatone/pellatone-gui.so ./usr/share/applications/pellatone.desktop \
     ./usr/share/icons/hicolor/16x16/apps/pellatone.png \
-    ./usr/share/icons/hicolor/32x32/apps/pellatone.png; do
+    ./usr/share/icons/hicolor/32x32/apps/pellatone.png ./usr/bin/pellatone \
+    ./usr/share/doc/pellatone/copyright ./usr/share/doc/pellatone/changelog.gz \
+    ./usr/share/man/man1/pellatone.1.gz ./usr/share/lintian/overrides/pellatone; do
     printf '%s\n' "$contents" | grep -qx "$path" || fail "the package lacks $path"
 done
+
+# Errors and warnings fail; tags the shipped overrides explain do not.
+lintian_report=$(lintian --fail-on error,warning "$deb" 2>&1) \
+    || fail "lintian: $(printf '%s\n' "$lintian_report" | grep -v 'root privileges')"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libfltk1.3 libgif7 libc6; do
@@ -53,8 +60,39 @@ unshare -m --propagation private sh -c '
 grep -qx 'Pellatone: You have not Installed Java Runtime Environment on your computer.' \
     "$work/err" || fail "unexpected messages: $(cat "$work/err")"
 
+# Started through /usr/bin/pellatone, it still finds its own folder (through /proc/self/exe): a
+# stand-in runtime's java records the working folder and class path it is started with.
+[ "$(readlink /usr/bin/pellatone)" = /opt/pellatone/pellatone ] || fail "/usr/bin/pellatone link"
+runtime="$work/jvm/stand-in"
+mkdir -p "$runtime/bin" "$runtime/lib/ext"
+echo 'JAVA_VERSION="1.8.0_392"' >"$runtime/release"
+for file in lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar; do
+    : >"$runtime/$file"
+done
+cat >"$runtime/bin/java" <<EOF
+#!/bin/sh
+{ pwd; printf '%s\\n' "\$2"; } >"$work/record.part" && mv "$work/record.part" "$work/record"
+EOF
+chmod +x "$runtime/bin/java"
+status=0
+unshare -m --propagation private sh -c '
+    mount --bind "$1" /usr/lib/jvm
+    [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
+    cd / && exec env -u DISPLAY pellatone' sh "$work/jvm" >"$work/out" 2>"$work/err" || status=$?
+[ "$status" -eq 0 ] || fail "pellatone from /usr/bin ended with $status: $(cat "$work/err")"
+i=0
+until [ -f "$work/record" ]; do
+    i=$((i + 1))
+    [ "$i" -le 100 ] || fail "the stand-in java was not started within 10 s"
+    sleep 0.1
+done
+[ "$(sed -n 1p "$work/record")" = /opt/pellatone ] || fail "started in $(sed -n 1p "$work/record")"
+sed -n 2p "$work/record" | grep -q '^/opt/pellatone/Vexmora/lib/comm\.jar:' \
+    || fail "class path: $(sed -n 2p "$work/record")"
+
 dpkg -r pellatone >/dev/null || fail "dpkg could not remove the package"
 [ ! -e /opt/pellatone/pellatone ] || fail "the program is still there after removal"
 [ ! -e /opt/pellatone/pellatone-gui.so ] || fail "the windows module is still there after removal"
 [ ! -e /usr/share/applications/pellatone.desktop ] || fail "the desktop entry is still there"
-echo "deb package: built, installed, started and removed"
+[ ! -L /usr/bin/pellatone ] || fail "/usr/bin/pellatone is still there after removal"
+echo "deb package: built, lintian-clean, installed, started (also through /usr/bin) and removed"

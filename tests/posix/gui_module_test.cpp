@@ -124,7 +124,8 @@ TEST(GuiModuleErrors, AnErrorFromTheTimer1HandlerComesBackAfterTheLoop) {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') GTEST_SKIP() << "no X display";
     GuiModule& gui = LoadGuiModule(ModuleBesideThisProgram());
-    if (!gui.OpenDisplay()) GTEST_SKIP() << "the display does not open";
+    std::string whyNot;
+    if (!gui.OpenDisplay(whyNot)) GTEST_SKIP() << "the display does not open " << whyNot;
     int ticks = 0;
     const RunTimeError error = ErrorOf([&] {
         (void)gui.RunSplashWindow([&](SplashWindow& /*splash*/) {

@@ -3,15 +3,20 @@
 # start the JVM on a stand-in VEXMORA.Frame11 with the application folder as working folder and
 # the eleven class-path entries, and must end without waiting for it. With "without-module" it
 # runs with DISPLAY set but no windows module beside it: it must say so once and launch all the
-# same.
-#   headless_launch_test.sh PELLATONE WORK-FOLDER [without-module]
+# same. With "silent-display MODULE" the module is there but DISPLAY names a loopback listener
+# that takes the connection and never replies: the program must give up on it within its
+# deadline, say so once and launch headless.
+#   headless_launch_test.sh PELLATONE WORK-FOLDER [without-module | silent-display MODULE]
 set -eu
 program=$1
 work=$2
 mode=${3:-}
+module=${4:-}
+listener_pid=
 . "$(dirname "$0")/stand_in.sh"
 
 fail() {
+    [ -z "$listener_pid" ] || kill "$listener_pid" 2>/dev/null || true
     echo "FAIL: $*"
     for f in "$work/stdout" "$work/stderr" "$work/record.txt"; do
         if [ -f "$f" ]; then
@@ -30,12 +35,50 @@ record="$work/record.txt"
 go="$work/go"
 make_stand_in "$app" "$record" "$go" || fail "could not compile the stand-in"
 cp "$program" "$app/pellatone"
+limit=300
+if [ "$mode" = silent-display ]; then
+    cp "$module" "$app/"
+    # Accepts X connections on the first free display from :77 on and never answers; gone after
+    # a minute at the latest.
+    python3 -c '
+import socket, sys, time
+for number in range(77, 100):
+    server = socket.socket()
+    try:
+        server.bind(("127.0.0.1", 6000 + number))
+    except OSError:
+        continue
+    server.listen(8)
+    print(number, flush=True)
+    server.settimeout(60)
+    held = []
+    end = time.monotonic() + 60
+    try:
+        while time.monotonic() < end:
+            held.append(server.accept()[0])
+    except OSError:
+        pass
+    sys.exit(0)
+sys.exit(1)' >"$work/listener" &
+    listener_pid=$!
+    i=0
+    until [ -s "$work/listener" ]; do
+        i=$((i + 1))
+        [ "$i" -le 100 ] || fail "the silent listener did not start"
+        sleep 0.1
+    done
+    silent_display="127.0.0.1:$(cat "$work/listener")"
+    # Its deadline is 5 s; with the launch itself, 10 s is plenty.
+    limit=100
+fi
 
 # Run it headless from another folder; it must end by itself while the stand-in still waits.
 cd "$work/elsewhere"
 if [ "$mode" = without-module ]; then
     # A real display if there is one: the program must not get as far as opening it.
     env DISPLAY="${DISPLAY:-:979}" "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
+elif [ "$mode" = silent-display ]; then
+    env DISPLAY="$silent_display" "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
 else
     env -u DISPLAY "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
 fi
@@ -43,10 +86,10 @@ pid=$!
 i=0
 while kill -0 "$pid" 2>/dev/null; do
     i=$((i + 1))
-    if [ "$i" -gt 300 ]; then
+    if [ "$i" -gt "$limit" ]; then
         kill "$pid" 2>/dev/null || true
         touch "$go"
-        fail "pellatone did not end within 30 s (did it wait for java?)"
+        fail "pellatone did not end within $((limit / 10)) s (did it wait for java or the display?)"
     fi
     sleep 0.1
 done
@@ -62,6 +105,13 @@ $app/pellatone-gui.so: cannot open shared object file: No such file or directory
     [ "$(head -n 1 "$work/stderr")" = "$expected" ] || fail "standard error does not start with:
 $expected"
     [ "$(grep -c 'windows module' "$work/stderr")" -eq 1 ] || fail "said more than once"
+elif [ "$mode" = silent-display ]; then
+    kill "$listener_pid" 2>/dev/null || true
+    expected="Pellatone: Running without windows; the display $silent_display did not answer \
+within 5 seconds"
+    [ "$(head -n 1 "$work/stderr")" = "$expected" ] || fail "standard error does not start with:
+$expected"
+    [ "$(grep -c 'did not answer' "$work/stderr")" -eq 1 ] || fail "said more than once"
 fi
 
 await_stand_in_record "$record" || fail "the stand-in wrote no record within 30 s (was java started?)"

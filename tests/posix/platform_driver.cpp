@@ -5,6 +5,8 @@
 //                                    it and prints "unloaded"; at the end "returned true|false"
 //   platform_driver splash-rgb       writes the splash picture, decoded by the windows module
 //                                    beside the driver, as raw RGB to stdout
+//   platform_driver decode-truncated has the module decode the splash picture cut short and
+//                                    prints the run-time error that comes back across to us
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -15,6 +17,7 @@
 #include "platform/posix/artwork.h"
 #include "platform/posix/gui_module.h"
 #include "platform/posix/posix_platform_services.h"
+#include "platform/run_time_error.h"
 
 namespace {
 
@@ -61,6 +64,19 @@ int main(int argc, char** argv) {
         std::fwrite(picture.pixels.data(), 1, picture.pixels.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    std::cerr << "usage: platform_driver message TEXT | uncaught N TEXT | splash | splash-rgb\n";
+    if (mode == "decode-truncated" && argc == 2) {
+        GuiModule& gui =
+            LoadGuiModule(RunningProgramFolder() + "/" + std::string(kGuiModuleFileName));
+        try {
+            (void)gui.DecodePicture(std::span(kSplashPicture, kSplashPictureSize / 2));
+        } catch (const RunTimeError& error) {
+            std::cout << error.Number() << ": " << error.Description() << std::endl;
+            return 0;
+        }
+        std::cout << "no error" << std::endl;
+        return 1;
+    }
+    std::cerr << "usage: platform_driver message TEXT | uncaught N TEXT | splash | splash-rgb | "
+                 "decode-truncated\n";
     return 64;
 }

@@ -1,10 +1,12 @@
 #!/bin/sh
 # The program maps no library of the windows when it starts: X, FLTK, giflib and what they
-# pull in are needed by the windows module only.
-#   program_libraries_test.sh PELLATONE GUI-MODULE
+# pull in are needed by the windows module only. With "static-cxx-runtime" it carries its own
+# C++ runtime too and needs nothing beyond the C library.
+#   program_libraries_test.sh PELLATONE GUI-MODULE [static-cxx-runtime]
 set -eu
 program=$1
 module=$2
+runtime=${3:-}
 gui_libraries='lib(fltk|X11|xcb|Xft|Xrender|fontconfig|freetype|gif)[^ ]*\.so'
 
 fail() { echo "FAIL: $*"; exit 1; }
@@ -12,9 +14,18 @@ fail() { echo "FAIL: $*"; exit 1; }
 program_libraries=$(ldd "$program") || fail "ldd could not read $program"
 module_libraries=$(ldd "$module") || fail "ldd could not read $module"
 # The premise: the pattern does name what the module needs.
-for library in libfltk libX11 libgif; do
+for library in libfltk libX11 libgif libstdc++; do
     printf '%s\n' "$module_libraries" | grep -q "$library" || fail "the module needs no $library"
 done
 found=$(printf '%s\n' "$program_libraries" | grep -Eo "$gui_libraries" || true)
 [ -z "$found" ] || fail "the program needs $(echo "$found" | tr '\n' ' ')"
+if [ "$runtime" = static-cxx-runtime ]; then
+    names=$(printf '%s\n' "$program_libraries" | awk '{print $1}' | sed 's|.*/||')
+    for name in $names; do
+        case $name in
+            linux-vdso.so.* | libc.so.* | libm.so.* | ld-linux*.so.*) ;;
+            *) fail "the program needs $name beyond the C library" ;;
+        esac
+    done
+fi
 echo "ok: the program needs $(printf '%s\n' "$program_libraries" | wc -l) libraries, none of the windows"

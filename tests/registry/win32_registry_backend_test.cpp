@@ -90,6 +90,7 @@ TEST(SystemRegistry, ReadsTheKeysOfThe32BitView) {
 }
 
 // Checks the fixture itself: the keys are in the 32-bit view only, so reading them proves the view.
+// This 32-bit test reaches the 64-bit view only by asking for it.
 TEST(SystemRegistry, TestKeysAreAbsentFromThe64BitView) {
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\PellatoneTests", 0,
@@ -170,7 +171,7 @@ class Win32RegistryWritten : public Win32Registry {
 protected:
     void SetUp() override {
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kWrittenKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &written_, nullptr),
+                                  KEY_ALL_ACCESS, nullptr, &written_, nullptr),
                   ERROR_SUCCESS);
         ASSERT_EQ(RegDeleteTreeW(written_, nullptr), ERROR_SUCCESS);
     }
@@ -188,8 +189,8 @@ protected:
     }
     void AddKey(const std::wstring& name) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(written_, name.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(written_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(key);
     }

@@ -4,9 +4,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/posix/posix_platform_services.h"
 #include "platform/run_time_error.h"
@@ -30,7 +33,94 @@ struct LibraryCloser {
     }
 };
 
+// A fresh status for one call into the module.
+PellatoneGuiStatus NoError() {
+    PellatoneGuiStatus status{};
+    status.number = 0;
+    status.description[0] = '\0';
+    return status;
+}
+
+// Raises the module's error, if it reported one, on this side of the boundary.
+void RaiseIfFailed(const PellatoneGuiStatus& status) {
+    if (status.number != 0) throw RunTimeError(status.number, status.description);
+}
+
+void WriteHeadlessLine(const std::string& text) {
+    const std::string line = HeadlessMessageLine(text);
+    std::fflush(stdout);
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+// The module's splash window as Timer1's handler sees it.
+class ModuleSplashWindow final : public SplashWindow {
+public:
+    ModuleSplashWindow(const PellatoneGuiTable& table, void* splash)
+        : table_(table), splash_(splash) {}
+    void Unload() override { table_.unload_splash_window(splash_); }
+
+private:
+    const PellatoneGuiTable& table_;
+    void* splash_;
+};
+
+// What the module's Timer1 passes back to us: the handler, and the error it left with, if any,
+// kept here to be raised again once the module has returned.
+struct Timer1Context {
+    const PellatoneGuiTable& table;
+    const Timer1Handler& handler;
+    std::exception_ptr error;
+};
+
+int Timer1Tick(void* context, void* splash) {
+    auto& timer1 = *static_cast<Timer1Context*>(context);
+    try {
+        ModuleSplashWindow window(timer1.table, splash);
+        timer1.handler(window);
+        return 0;
+    } catch (...) {
+        timer1.error = std::current_exception();
+        return 1;
+    }
+}
+
 }  // namespace
+
+bool GuiModule::OpenDisplay(std::string& whyNot) {
+    PellatoneGuiStatus status = NoError();
+    const bool open = table_.open_display(&status) != 0;
+    whyNot = open ? std::string() : std::string(status.description);
+    return open;
+}
+
+void GuiModule::ShowMessageBox(const std::string& text) {
+    PellatoneGuiStatus status = NoError();
+    table_.show_message_box(text.data(), text.size(), &status);
+    RaiseIfFailed(status);
+}
+
+bool GuiModule::RunSplashWindow(const Timer1Handler& onTimer1Tick) {
+    Timer1Context context{table_, onTimer1Tick, nullptr};
+    PellatoneGuiStatus status = NoError();
+    const bool shown = table_.run_splash_window(Timer1Tick, &context, &status) != 0;
+    if (context.error) std::rethrow_exception(context.error);
+    RaiseIfFailed(status);
+    return shown;
+}
+
+void GuiModule::HideAllWindows() { table_.hide_all_windows(); }
+
+RgbPicture GuiModule::DecodePicture(std::span<const unsigned char> gif) {
+    PellatoneGuiStatus status = NoError();
+    PellatoneGuiPicture decoded{};
+    table_.decode_picture(gif.data(), gif.size(), &decoded, &status);
+    RaiseIfFailed(status);
+    RgbPicture picture{decoded.width, decoded.height,
+                       std::vector<unsigned char>(decoded.pixels, decoded.pixels + decoded.size)};
+    table_.release_picture(&decoded);
+    return picture;
+}
 
 GuiModule& LoadGuiModule(const std::string& path) {
     // Local: its symbols (its own copies of ours among them) stay its own. Never unloaded: its
@@ -41,11 +131,22 @@ GuiModule& LoadGuiModule(const std::string& path) {
     void* entry = ::dlsym(library.get(), kGuiModuleEntry);
     if (entry == nullptr) throw LoaderError(path + ": no " + kGuiModuleEntry);
     // POSIX guarantees that a function's address survives the trip through void*.
-    GuiModule* gui = reinterpret_cast<GuiModuleEntry>(entry)();
-    if (gui == nullptr) {
+    const PellatoneGuiTable* table = reinterpret_cast<PellatoneGuiEntry>(entry)();
+    if (table == nullptr) {
         throw RunTimeError(kErrorInLoadingDll, path + ": " + kGuiModuleEntry + " returned nothing");
     }
-    return *gui;
+    if (table->version != kPellatoneGuiAbiVersion) {
+        throw RunTimeError(kErrorInLoadingDll, path + ": interface version " +
+                                                   std::to_string(table->version) + ", not " +
+                                                   std::to_string(kPellatoneGuiAbiVersion));
+    }
+    // One face per module, however often it is loaded; they live as long as the module.
+    static std::vector<std::pair<const PellatoneGuiTable*, std::unique_ptr<GuiModule>>> faces;
+    for (const auto& [known, face] : faces) {
+        if (known == table) return *face;
+    }
+    faces.emplace_back(table, std::make_unique<GuiModule>(*table));
+    return *faces.back().second;
 }
 
 GuiModule* DisplayGui() {
@@ -57,15 +158,14 @@ GuiModule* DisplayGui() {
             loaded = &LoadGuiModule(RunningProgramFolder() + "/" + std::string(kGuiModuleFileName));
         });
         if (error) {
-            const std::string line =
-                HeadlessMessageLine("Running without windows; the windows module did not load: " +
-                                    error->Description());
-            std::fflush(stdout);
-            std::fwrite(line.data(), 1, line.size(), stderr);
-            std::fflush(stderr);
+            WriteHeadlessLine("Running without windows; the windows module did not load: " +
+                              error->Description());
             return nullptr;
         }
-        return loaded->OpenDisplay() ? loaded : nullptr;
+        std::string whyNot;
+        if (loaded->OpenDisplay(whyNot)) return loaded;
+        if (!whyNot.empty()) WriteHeadlessLine("Running without windows; " + whyNot);
+        return nullptr;
     }();
     return gui;
 }

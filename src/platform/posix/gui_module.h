@@ -6,44 +6,48 @@
 
 #include "app/splash_window.h"
 #include "platform/posix/gif_picture.h"
+#include "platform/posix/gui_module_abi.h"
 
 namespace pellatone {
 
 // Everything of the program that needs X, FLTK or giflib lives in a module of its own, loaded only
 // when there is a display: a run without one then maps none of those libraries and starts
-// faster. Program and module are built by the same compiler against the same libstdc++, so C++
-// types and exceptions (RunTimeError among them) cross between them.
+// faster. The module brings the shared C++ runtime while the program has its own, so they talk
+// through the plain table of gui_module_abi.h; this class is the program's C++ face of it and
+// turns the module's error statuses back into RunTimeError.
 class GuiModule {
 public:
-    GuiModule() = default;
+    explicit GuiModule(const PellatoneGuiTable& table) : table_(table) {}
     GuiModule(const GuiModule&) = delete;
     GuiModule& operator=(const GuiModule&) = delete;
-    virtual ~GuiModule() = default;
 
-    // Opens the display named by DISPLAY; false when there is none or it cannot be opened. The
-    // answer does not change afterwards, and nothing below may be shown before a true one.
-    virtual bool OpenDisplay() = 0;
+    // Opens the display named by DISPLAY; false when there is none or it cannot be opened, with
+    // the reason in whyNot when the user should hear it (empty otherwise). The answer does not
+    // change afterwards, and nothing below may be shown before a true one.
+    bool OpenDisplay(std::string& whyNot);
 
     // The modal "Pellatone" box with the text and an OK button; returns when dismissed.
-    virtual void ShowMessageBox(const std::string& text) = 0;
+    void ShowMessageBox(const std::string& text);
 
     // Runs frmSplash and its event loop until no window is left. An error leaving the Timer1
     // handler takes the window down and is raised again here once the loop has returned.
-    virtual bool RunSplashWindow(const Timer1Handler& onTimer1Tick) = 0;
+    bool RunSplashWindow(const Timer1Handler& onTimer1Tick);
 
     // Takes every window of the program off the screen at once.
-    virtual void HideAllWindows() = 0;
+    void HideAllWindows();
 
     // Decodes a GIF the way the splash window decodes its pictures; raises RunTimeError 481
     // when the data is not a complete GIF.
-    virtual RgbPicture DecodePicture(std::span<const unsigned char> gif) = 0;
+    RgbPicture DecodePicture(std::span<const unsigned char> gif);
+
+private:
+    const PellatoneGuiTable& table_;
 };
 
 // The module's file name, looked for in the program's own folder.
 inline constexpr std::string_view kGuiModuleFileName = "pellatone-gui.so";
-// Its one exported function: `GuiModule* pellatone_gui_open()`, never null.
+// Its one exported function, a PellatoneGuiEntry; it never returns null.
 inline constexpr const char* kGuiModuleEntry = "pellatone_gui_open";
-using GuiModuleEntry = GuiModule* (*)();
 
 // Loads the module at the path and returns its interface; it stays loaded for the rest of the
 // process, since its windows and the libraries they use may be in use until the very end.
@@ -51,8 +55,9 @@ using GuiModuleEntry = GuiModule* (*)();
 GuiModule& LoadGuiModule(const std::string& path);
 
 // The module beside the running program, loaded and with its display opened, or null to run
-// headless: DISPLAY unset or empty, the display not opening, or the module not loading (which
-// is said once on standard error). Decided on the first call.
+// headless: DISPLAY unset or empty, the display not opening, or the module not loading (the
+// last, and a display that does not answer, are said once on standard error). Decided on the
+// first call.
 GuiModule* DisplayGui();
 
 }  // namespace pellatone

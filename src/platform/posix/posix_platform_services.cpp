@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -70,8 +69,8 @@ void PosixPlatformServices::EndProgram(int exitStatus) {
     // Take our windows off the screen before anything else goes, then end without returning
     // into whatever handler called us.
     if (gui_ != nullptr) gui_->HideAllWindows();
-    std::cout.flush();
-    std::cerr.flush();
+    std::fflush(stdout);
+    std::fflush(stderr);
     std::exit(exitStatus);
 }
 
