@@ -1,7 +1,8 @@
 #include "platform/text_to_number.h"
 
-#include <charconv>
-#include <system_error>
+#include <clocale>
+#include <cstdlib>
+#include <string>
 
 #include "platform/run_time_error.h"
 
@@ -35,12 +36,22 @@ double TextToNumber(std::string_view text) {
     }
     if (!seen_digit) throw TypeMismatch();
 
-    // from_chars does not take a leading "+" and is locale-independent by definition.
-    std::string_view parsed = text.front() == '+' ? text.substr(1) : text;
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(parsed.data(), parsed.data() + parsed.size(), value,
-                                              std::chars_format::fixed);
-    if (error != std::errc{} || end != parsed.data() + parsed.size()) throw TypeMismatch();
+    // The C library reads it exactly (correctly rounded) in the decimal point of the current
+    // locale, so the "." becomes that first. (std::from_chars would do without, but it brings in
+    // the maths library for its rounding-mode check, which costs every start a library load.)
+    std::string local;
+    local.reserve(text.size() + 4);
+    const char* decimalPoint = std::localeconv()->decimal_point;
+    for (const char c : text) {
+        if (c == '.') {
+            local += decimalPoint != nullptr && *decimalPoint != '\0' ? decimalPoint : ".";
+        } else {
+            local += c;
+        }
+    }
+    char* end = nullptr;
+    const double value = std::strtod(local.c_str(), &end);
+    if (end != local.c_str() + local.size()) throw TypeMismatch();
     return value;
 }
 

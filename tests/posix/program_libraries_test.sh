@@ -23,7 +23,7 @@ if [ "$runtime" = static-cxx-runtime ]; then
     names=$(printf '%s\n' "$program_libraries" | awk '{print $1}' | sed 's|.*/||')
     for name in $names; do
         case $name in
-            linux-vdso.so.* | libc.so.* | libm.so.* | ld-linux*.so.*) ;;
+            linux-vdso.so.* | libc.so.* | ld-linux*.so.*) ;;
             *) fail "the program needs $name beyond the C library" ;;
         esac
     done
