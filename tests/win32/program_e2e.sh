@@ -157,6 +157,7 @@ bare_java)
         || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$expected")"
     [ "$working_folder" = "$app_windows" ] \
         || fail "java ran in \"$working_folder\", not in \"$app_windows\""
+    check_started_hidden "$record"
     ;;
 early_close)
     cp "$stand_in" "$app/java.exe"
