@@ -324,31 +324,58 @@ INSTANTIATE_TEST_SUITE_P(
                                        [] { throw std::length_error("too long"); }, "too long"}),
     [](const auto& info) { return std::string(info.param.label); });
 
-// An error that escapes the installation (here its own message box fails) is discovery's: the
-// published home is taken back.
+// An error that escapes the installation (here one of its own message boxes fails) reaches
+// discovery after the home was published: only discovery's error path can take it back, so these
+// are the cases that see whether it does.
 class FailingMessagePlatform : public FakePlatform {
 public:
-    using FakePlatform::FakePlatform;
+    FailingMessagePlatform(std::vector<std::string>& log, std::string failingText)
+        : FakePlatform(log), failingText_(std::move(failingText)) {}
     void ShowMessage(const std::string& text) override {
         FakePlatform::ShowMessage(text);
-        if (text == kCopyError) throw RunTimeError(7, "Out of memory");
+        if (text == failingText_) throw RunTimeError(7, "Out of memory");
     }
+
+private:
+    std::string failingText_;
 };
 
-TEST(FindJavaRuntime, ErrorEscapingTheInstallationEmptiesTheJavaHome) {
+struct EscapingErrorCase {
+    const char* label;
+    std::string failingBox;
+    std::vector<std::string> messages;
+};
+
+// Test names and failure reports show the case by its label.
+void PrintTo(const EscapingErrorCase& c, std::ostream* os) { *os << c.label; }
+
+class ErrorEscapingTheInstallation : public ::testing::TestWithParam<EscapingErrorCase> {};
+
+TEST_P(ErrorEscapingTheInstallation, EmptiesThePublishedJavaHome) {
     std::vector<std::string> log;
-    FailingMessagePlatform platform{log};
+    FailingMessagePlatform platform{log, GetParam().failingBox};
     FakeRegistry registry{log};
     registry.subKeys[kKey] = {"1.6.0"};
     registry.subKeys[kKey + "\\1.6.0"] = {};
     registry.values[kKey + "\\1.6.0|JavaHome"] = std::string(kHome);
     FakeFileSystem fileSystem{log};
-    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, {}};
+    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows,
+                           "C:\\left over"};
     FindJavaRuntime(context);
-    EXPECT_THAT(platform.messages,
-                ElementsAre("File not found", kCopyError, "Out of memory", kSearchError));
+    EXPECT_THAT(platform.messages, ElementsAreArray(GetParam().messages));
     EXPECT_EQ(context.JavaHomeFolder, "");
 }
+
+INSTANTIATE_TEST_SUITE_P(BoxFails, ErrorEscapingTheInstallation,
+                         ::testing::Values(EscapingErrorCase{"Description",
+                                                             "File not found",
+                                                             {"File not found", "Out of memory",
+                                                              kSearchError}},
+                                           EscapingErrorCase{"FixedText",
+                                                             kCopyError,
+                                                             {"File not found", kCopyError,
+                                                              "Out of memory", kSearchError}}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 // Restores the C and C++ locales a test switched away from.
 TEST_F(FindJavaRuntimeTest, CommaLocaleDoesNotChangeTheChoice) {

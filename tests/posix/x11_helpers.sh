@@ -1,11 +1,12 @@
 # Sourced by the GUI tests: bounded waits for windows on $DISPLAY.
 #
 # A busy X server now and then turns a new connection away, so every X client below is run
-# through x: up to five tries before its failure counts.
+# through x: up to five tries before its failure counts. No X client may hang a test: each try
+# has ten seconds, and the queries the waits repeat have five.
 
 x() {
     x_try=1
-    while ! "$@"; do
+    while ! timeout 10 "$@"; do
         [ "$x_try" -ge 5 ] && return 1
         x_try=$((x_try + 1))
         sleep 0.1
@@ -17,7 +18,7 @@ elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
 
 # The ids of the windows of process PID captioned exactly "Pellatone".
 pellatone_windows() {
-    xdotool search --all --pid "$1" --name '^Pellatone$' 2>/dev/null || true
+    timeout 5 xdotool search --all --pid "$1" --name '^Pellatone$' 2>/dev/null || true
 }
 
 # Waits up to SECONDS for a "Pellatone" window of PID; prints its id.
@@ -38,7 +39,7 @@ await_window() {
 
 # "IsViewable", "IsUnMapped", "gone" (destroyed) or "unknown" (no answer) for window ID.
 window_state() {
-    xwininfo -id "$1" 2>&1 | awk '/Map State:/ { state = $NF } /No such window/ { state = "gone" }
+    timeout 5 xwininfo -id "$1" 2>&1 | awk '/Map State:/ { state = $NF } /No such window/ { state = "gone" }
         END { print (state == "" ? "unknown" : state) }'
 }
 
@@ -53,6 +54,33 @@ await_window_gone() {
         sleep 0.05
     done
     return 1
+}
+
+# Times the first "Pellatone" window of PID, for at most SECONDS: prints its id, the time the check
+# that found it began, the last time it was seen shown and the time it was seen gone (destroyed
+# or unmapped), so its life is known to within one check, a few hundredths of a second.
+time_window() {
+    time_i=0
+    time_id=""
+    while [ -z "$time_id" ]; do
+        time_i=$((time_i + 1))
+        if [ "$time_i" -gt $(($2 * 50)) ] || ! kill -0 "$1" 2>/dev/null; then return 1; fi
+        time_found=$(now)
+        time_id=$(pellatone_windows "$1" | head -n 1)
+        [ -n "$time_id" ] || sleep 0.02
+    done
+    time_shown=$time_found
+    while :; do
+        time_i=$((time_i + 1))
+        [ "$time_i" -le $(($2 * 50)) ] || return 1
+        time_check=$(now)
+        case $(window_state "$time_id") in
+            IsViewable) time_shown=$time_check ;;
+            gone | IsUnMapped | IsUnviewable) break ;;
+        esac
+        sleep 0.02
+    done
+    echo "$time_id $time_found $time_shown $(now)"
 }
 
 # Waits up to SECONDS for process PID, a child of this shell, to end and sets exit_status; ends

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/platform.h"
@@ -125,11 +126,12 @@ TEST_F(Win32FileSystemTest, AFolderAsSourceIsFileNotFound) {
     EXPECT_THAT(EntriesOf(destination()), IsEmpty());
 }
 
-TEST_F(Win32FileSystemTest, AMissingSourceFolderIsPathNotFound) {
+// Whether the file or its whole folder is missing, the source is a file that is not there.
+TEST_F(Win32FileSystemTest, AMissingSourceFolderIsFileNotFound) {
     const RunTimeError error =
         CopyError(Utf8(root.Path() / L"maradel" / L"Comm.jar"), Utf8Folder(destination()));
-    EXPECT_EQ(error.Number(), 76);
-    EXPECT_EQ(error.Description(), "Path not found");
+    EXPECT_EQ(error.Number(), 53);
+    EXPECT_EQ(error.Description(), "File not found");
 }
 
 TEST_F(Win32FileSystemTest, AMissingDestinationFolderIsPathNotFound) {
@@ -170,6 +172,66 @@ TEST_F(Win32FileSystemTest, AReadOnlyFileInTheWayStaysAndNoTemporaryFileIsLeft) 
     EXPECT_EQ(error.Number(), 75);
     EXPECT_EQ(ReadFile(destination() / L"jdc.jar"), "old");
     EXPECT_THAT(EntriesOf(destination()), ElementsAre(L"jdc.jar"));
+}
+
+TEST_F(Win32FileSystemTest, AReadOnlySourceIsCopiedWithItsAttributeAndTime) {
+    WriteFile(source() / L"Win32com.dll", "dll");
+    const std::wstring from = (source() / L"Win32com.dll").wstring();
+    ASSERT_NE(SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_READONLY), 0);
+    fileSystem->CopyFile(Utf8(source() / L"Win32com.dll"), Utf8Folder(destination()));
+    const std::wstring to = (destination() / L"Win32com.dll").wstring();
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0U);
+    EXPECT_EQ(fs::last_write_time(destination() / L"Win32com.dll"),
+              fs::last_write_time(source() / L"Win32com.dll"));
+    EXPECT_EQ(ReadFile(destination() / L"Win32com.dll"), "dll");
+    EXPECT_THAT(EntriesOf(destination()), ElementsAre(L"Win32com.dll"));
+}
+
+// The copy carries the source's read-only attribute, which must not keep the temporary file
+// from being removed when the rename fails.
+TEST_F(Win32FileSystemTest, AReadOnlySourceLeavesNoTemporaryFileWhenTheRenameFails) {
+    WriteFile(source() / L"Comm.jar", "the archive");
+    const std::wstring from = (source() / L"Comm.jar").wstring();
+    ASSERT_NE(SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_READONLY), 0);
+    fs::create_directory(destination() / L"Comm.jar");
+    const RunTimeError error = CopyError(Utf8(source() / L"Comm.jar"), Utf8Folder(destination()));
+    SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(error.Number(), 75);
+    EXPECT_THAT(EntriesOf(destination()), ElementsAre(L"Comm.jar"));
+}
+
+// The names in a folder, which is then removed with them; unlike the C runtime's folder
+// functions, the system's go past MAX_PATH.
+std::set<std::wstring> RemoveFolderListing(const fs::path& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE listing = FindFirstFileW((folder / L"*").c_str(), &found);
+    if (listing == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.insert(name);
+    } while (FindNextFileW(listing, &found) != 0);
+    FindClose(listing);
+    for (const std::wstring& name : names) DeleteFileW((folder / name).c_str());
+    RemoveDirectoryW(folder.c_str());
+    return names;
+}
+
+// GetTempFileNameW takes folders of at most MAX_PATH - 14 characters, though the system (here
+// Wine) takes longer paths.
+TEST_F(Win32FileSystemTest, CopiesIntoAFolderLongerThanMaxPath) {
+    WriteFile(source() / L"jdc.jar", "jdc");
+    const fs::path outer = destination() / std::wstring(120, L'x');
+    const fs::path folder = outer / std::wstring(120, L'y');
+    fs::create_directories(folder);
+    ASSERT_GT(folder.wstring().size(), std::size_t{MAX_PATH});
+    EXPECT_NO_THROW(fileSystem->CopyFile(Utf8(source() / L"jdc.jar"), Utf8Folder(folder)));
+    EXPECT_EQ(ReadFile(folder / L"jdc.jar"), "jdc");
+    EXPECT_THAT(RemoveFolderListing(folder), ElementsAre(L"jdc.jar"));
+    RemoveDirectoryW(outer.c_str());
 }
 
 struct NotFoundCase {

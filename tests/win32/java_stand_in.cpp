@@ -1,5 +1,7 @@
-// Stands in for java.exe in the end-to-end tests: records the command line it was given and its
-// working folder, in UTF-8, one per line, in java-invocation.txt beside itself.
+// Stands in for java.exe in the end-to-end tests: records the command line it was given, its
+// working folder and how it was asked to show its window, in UTF-8, one per line, in
+// java-invocation.txt beside itself. The last line reads "STARTF_USESHOWWINDOW=<0|1>
+// wShowWindow=<n>", so a start that is not hidden shows in the record.
 #include <windows.h>
 
 #include <cstdio>
@@ -24,11 +26,21 @@ std::wstring CurrentFolder() {
     return folder;
 }
 
+std::string ShowRequest() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    GetStartupInfoW(&startup);
+    const bool flagged = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0;
+    return "STARTF_USESHOWWINDOW=" + std::string(flagged ? "1" : "0") +
+           " wShowWindow=" + std::to_string(startup.wShowWindow);
+}
+
 }  // namespace
 
 int main() {
     const std::string record = pellatone::win32::Utf8FromWide(GetCommandLineW()) + "\n" +
-                               pellatone::win32::Utf8FromWide(CurrentFolder()) + "\n";
+                               pellatone::win32::Utf8FromWide(CurrentFolder()) + "\n" +
+                               ShowRequest() + "\n";
     // Written under another name and renamed, so the test never reads half a record.
     const std::wstring folder = OwnFolder();
     const std::wstring partial = folder + L"\\java-invocation.partial";

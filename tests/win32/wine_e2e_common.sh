@@ -55,3 +55,11 @@ server_command_line() {
     line+="\"$application\\Vexmora\" VEXMORA.Frame11"
     printf '%s' "$line"
 }
+
+# The stand-in's RECORD shows it was started hidden: asked to use wShowWindow, and that SW_HIDE.
+check_started_hidden() {
+    local shown
+    shown=$(sed -n 3p "$1")
+    [ "$shown" = "STARTF_USESHOWWINDOW=1 wShowWindow=0" ] \
+        || fail "java.exe was not started hidden (SW_HIDE): its start-up info reads [$shown]"
+}

@@ -4,12 +4,13 @@
 // The file-system interface has its own CopyFile; the W call is named in full where meant.
 #undef CopyFile
 
-#include <array>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
 
@@ -40,71 +41,174 @@ std::wstring_view FileNameOf(std::wstring_view path) {
 
 namespace {
 
+using win32::UniqueKernelHandle;
 using win32::WideFromUtf8;
 
-// A temporary file that is deleted unless it was renamed into place.
+// CreateFileW fails with INVALID_HANDLE_VALUE, which the owner must not take for a handle.
+UniqueKernelHandle OwnFile(HANDLE handle) {
+    return UniqueKernelHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+// The attributes of whatever a program opening the path reaches: symbolic links are followed, so
+// a dangling one is as absent as on POSIX systems. ERROR_SUCCESS, or why nothing was reached.
+DWORD AttributesBehindLinks(const std::wstring& path, DWORD& attributes) {
+    // No access asked for, so the file's sharing mode cannot stand in the way; the flag lets
+    // folders be opened too.
+    const UniqueKernelHandle file = OwnFile(
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || ::GetFileInformationByHandle(file.Get(), &information) == 0) {
+        return ::GetLastError();
+    }
+    attributes = information.dwFileAttributes;
+    return ERROR_SUCCESS;
+}
+
+// The attributes a copy takes over from its source, as CopyFileW does.
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+// Names taken by files left from earlier runs are skipped; past this many, something else is wrong.
+constexpr unsigned kTemporaryNameAttempts = 100;
+
+// The source, open for reading, with what it is.
+struct OpenSource {
+    UniqueKernelHandle file;
+    BY_HANDLE_FILE_INFORMATION information{};
+};
+
+OpenSource OpenSourceFile(const std::wstring& path) {
+    OpenSource source;
+    source.file = OwnFile(::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!source.file) {
+        const DWORD errorCode = ::GetLastError();
+        // Its folder missing too, the source is still a file that is not there.
+        if (win32::MeansNotFound(errorCode)) throw FileNotFound();
+        throw win32::ErrorFromWin32(errorCode);
+    }
+    if (::GetFileInformationByHandle(source.file.Get(), &source.information) == 0) {
+        throw win32::LastError();
+    }
+    // Only a file can be copied; a folder named as the source is no file that exists.
+    if ((source.information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        throw FileNotFound();
+    }
+    return source;
+}
+
+// A copy being written beside its destination, under a name of its own: the destination's name,
+// the process id and a count, so no other copy meets it. Removed again unless renamed into place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    TemporaryFile(const std::wstring& folder, std::wstring_view name) {
+        static unsigned count = 0;
+        const std::wstring stem = folder + L"~" + std::wstring(name) + L"." +
+                                  std::to_wstring(::GetCurrentProcessId()) + L"-";
+        for (unsigned attempt = 1;; ++attempt) {
+            std::wstring path = stem + std::to_wstring(count++) + L".tmp";
+            file_ = OwnFile(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file_) {
+                path_ = std::move(path);
+                return;
+            }
+            const DWORD errorCode = ::GetLastError();
+            const bool taken = errorCode == ERROR_FILE_EXISTS || errorCode == ERROR_ALREADY_EXISTS;
+            if (!taken || attempt == kTemporaryNameAttempts) {
+                throw win32::FolderErrorFromWin32(errorCode);
+            }
+        }
+    }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
-        if (!path_.empty()) ::DeleteFileW(path_.c_str());
+        file_.Reset();
+        if (path_.empty()) return;
+        // Best effort: the error that brought us here is the one the user needs to see. A
+        // read-only attribute taken over from the source would make DeleteFileW refuse.
+        ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path_.c_str());
     }
+
+    [[nodiscard]] HANDLE Handle() const { return file_.Get(); }
     [[nodiscard]] const std::wstring& Path() const { return path_; }
+    void Close() { file_.Reset(); }
     void Kept() { path_.clear(); }
 
 private:
+    UniqueKernelHandle file_;
     std::wstring path_;
 };
+
+void CopyContents(HANDLE from, HANDLE to) {
+    std::vector<unsigned char> buffer(std::size_t{64} * 1024);
+    while (true) {
+        DWORD count = 0;
+        if (::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr) ==
+            0) {
+            throw win32::LastError();
+        }
+        if (count == 0) return;
+        DWORD written = 0;
+        if (::WriteFile(to, buffer.data(), count, &written, nullptr) == 0) {
+            throw win32::LastError();
+        }
+        if (written != count) throw win32::ErrorFromWin32(ERROR_WRITE_FAULT);
+    }
+}
+
+// The source's attributes and time of last change, as CopyFileW would have carried them over.
+void TakeOverAttributes(HANDLE file, const BY_HANDLE_FILE_INFORMATION& source) {
+    FILE_BASIC_INFO basic{};
+    basic.LastWriteTime.LowPart = source.ftLastWriteTime.dwLowDateTime;
+    basic.LastWriteTime.HighPart = static_cast<LONG>(source.ftLastWriteTime.dwHighDateTime);
+    // Zero would mean "leave them as they are".
+    basic.FileAttributes = source.dwFileAttributes & kCopiedAttributes;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)) == 0) {
+        throw win32::LastError();
+    }
+}
 
 class Win32FileSystem final : public FileSystem {
 public:
     [[nodiscard]] bool FileExists(const std::string& path) override {
-        const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            const DWORD errorCode = ::GetLastError();
-            if (win32::MeansNotFound(errorCode)) return false;
-            throw win32::ErrorFromWin32(errorCode);
-        }
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        DWORD attributes = 0;
+        const DWORD errorCode = AttributesBehindLinks(WideFromUtf8(path), attributes);
+        if (errorCode == ERROR_SUCCESS) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        if (win32::MeansNotFound(errorCode)) return false;
+        throw win32::ErrorFromWin32(errorCode);
     }
 
     void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) override {
-        const std::wstring source = WideFromUtf8(sourcePath);
+        const std::wstring sourceName = WideFromUtf8(sourcePath);
         std::wstring folder = WideFromUtf8(destinationFolder);
         if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
 
-        RequireSourceFile(source);
+        const OpenSource source = OpenSourceFile(sourceName);
         RequireFolder(folder);
-        const std::wstring destination = folder + std::wstring(win32::FileNameOf(source));
+        const std::wstring_view name = win32::FileNameOf(sourceName);
+        const std::wstring destination = folder + std::wstring(name);
         RefuseReadOnly(destination);
 
-        // The copy is made under a unique name beside its destination and renamed into place
-        // only when complete, so the destination is never seen half written.
-        std::array<wchar_t, MAX_PATH> temporaryName{};
-        if (::GetTempFileNameW(folder.c_str(), L"pel", 0, temporaryName.data()) == 0) {
-            throw win32::LastError();
-        }
-        TemporaryFile temporary(temporaryName.data());
-        if (::CopyFileW(source.c_str(), temporary.Path().c_str(), FALSE) == 0) {
-            throw win32::LastError();
-        }
+        // The copy is written under a name of its own beside its destination, flushed to the
+        // disk and only then renamed into place, so the destination is never seen half written,
+        // not even after a power cut.
+        TemporaryFile temporary(folder, name);
+        CopyContents(source.file.Get(), temporary.Handle());
+        TakeOverAttributes(temporary.Handle(), source.information);
+        if (::FlushFileBuffers(temporary.Handle()) == 0) throw win32::LastError();
+        temporary.Close();
         if (::MoveFileExW(temporary.Path().c_str(), destination.c_str(),
-                          MOVEFILE_REPLACE_EXISTING) == 0) {
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
             throw win32::LastError();
         }
         temporary.Kept();
     }
 
 private:
-    // A folder where the file should be counts as a missing file.
-    static void RequireSourceFile(const std::wstring& source) {
-        const DWORD attributes = ::GetFileAttributesW(source.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) throw win32::LastError();
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) throw FileNotFound();
-    }
-
     // Windows refuses to replace a read-only file; say so before copying, the same everywhere.
     static void RefuseReadOnly(const std::wstring& destination) {
         const DWORD attributes = ::GetFileAttributesW(destination.c_str());
@@ -114,10 +218,9 @@ private:
     }
 
     static void RequireFolder(const std::wstring& folder) {
-        const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            throw win32::FolderErrorFromWin32(::GetLastError());
-        }
+        DWORD attributes = 0;
+        const DWORD errorCode = AttributesBehindLinks(folder, attributes);
+        if (errorCode != ERROR_SUCCESS) throw win32::FolderErrorFromWin32(errorCode);
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) throw PathNotFound();
     }
 };

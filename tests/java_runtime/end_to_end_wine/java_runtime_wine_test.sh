@@ -11,10 +11,13 @@
 #                               Vexmora; a second run copies nothing and replaces nothing
 #   unsupported_java_home_type  a REG_QWORD JavaHome: the two discovery boxes, then the bare java
 #   java_home_value_missing     a version key without JavaHome: the same
-#   missing_source_folder       no C:\maradel\GsmModemJar: the two copy boxes, nothing copied,
-#                               the chosen runtime's java.exe still started
+#   missing_source_folder       no C:\maradel\GsmModemJar: the two copy boxes ("File not found"),
+#                               nothing copied, the chosen runtime's java.exe still started
 #   missing_source_file         jdc.jar missing there: the first three files copied, the two copy
 #                               boxes, the chosen runtime's java.exe still started
+#   links_followed              links (Unix ones: Wine makes no others) are followed: a linked
+#                               file counts as present, a dangling link as absent and is replaced
+#                               by the copy, a linked source folder is read through
 #
 # Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
 set -euo pipefail
@@ -120,9 +123,9 @@ check_status() {
     [ "$status" = "$1" ] || fail "the program ended with status $status, not $1"
 }
 
-# The stand-in in FOLDER was started with exactly COMMAND_LINE, in the application folder. Wine
-# quotes an unquoted program path in the command line it hands over, so the decoy tells whether
-# the program quoted it.
+# The stand-in in FOLDER was started hidden with exactly COMMAND_LINE, in the application folder.
+# Wine quotes an unquoted program path in the command line it hands over, so the decoy tells
+# whether the program quoted it.
 check_started() {
     local record="$1/java-invocation.txt" command_line working_folder
     [ ! -e "$work/java-invocation.txt" ] || fail "the decoy $work/Java.exe was started"
@@ -133,6 +136,7 @@ check_started() {
         || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$2")"
     [ "$working_folder" = "$app_windows" ] \
         || fail "java ran in \"$working_folder\", not in \"$app_windows\""
+    check_started_hidden "$record"
 }
 
 check_not_started() {
@@ -254,7 +258,7 @@ missing_source_folder)
     jre6_windows=$(make_runtime jre6)
     list_version 1.6.0_03 REG_SZ "$jre6_windows"
     run_program
-    check_boxes "Path not found" "$copying_failed_text"
+    check_boxes "File not found" "$copying_failed_text"
     check_status 0
     jre6=$(runtime_folder jre6)
     check_started "$jre6/bin" \
@@ -277,6 +281,29 @@ missing_source_file)
     for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
     check_not_started "$app"
+    ;;
+links_followed)
+    jre6_windows=$(make_runtime jre6)
+    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    jre6=$(runtime_folder jre6)
+    lay_out_sources "${extension_files[@]}"
+    mv "$sources" "$work/linked sources"
+    ln -s "$work/linked sources" "$sources"
+    printf 'installed elsewhere' >"$work/Comm.jar"
+    ln -s "$work/Comm.jar" "$jre6/lib/ext/Comm.jar"
+    ln -s "$work/gone.jar" "$jre6/lib/ext/jdc.jar"
+    run_program
+    check_no_boxes
+    check_status 0
+    check_started "$jre6/bin" \
+        "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
+    [ -L "$jre6/lib/ext/Comm.jar" ] && [ "$(cat "$jre6/lib/ext/Comm.jar")" = "installed elsewhere" ] \
+        || fail "the linked Comm.jar was replaced"
+    [ ! -L "$jre6/lib/ext/jdc.jar" ] || fail "the dangling jdc.jar link was kept"
+    [ ! -e "$work/gone.jar" ] || fail "the copy was written through the dangling link"
+    copied=(lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
+    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}" lib/ext/Comm.jar
     ;;
 *)
     fail "unknown scenario"
