@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "app/splash_window.h"
 #include "java_runtime/mod_main.h"
+#include "platform/splash_window.h"
 
 namespace pellatone {
 

@@ -18,7 +18,7 @@ struct StartupContext {
     PlatformServices& platform;
     RegistryAccess& registry;
     FileSystem& fileSystem;
-    PathConvention convention = kHostPathConvention;
+    PathConvention convention;
 
     // The chosen Java runtime's folder exactly as the registry holds it, or empty.
     std::string JavaHomeFolder;

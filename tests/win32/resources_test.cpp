@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/splash_window.h"
+#include "platform/splash_window.h"
 #include "platform/run_time_error.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/splash_picture.h"

@@ -14,6 +14,6 @@ inline constexpr std::string_view kServerMainClass = "VEXMORA.Frame11";
 // Pure text work: nothing is checked, trimmed or added beyond the fixed pieces.
 std::string BuildServerCommandLine(std::string_view javaHomeFolder,
                                    std::string_view applicationFolder,
-                                   PathConvention convention = kHostPathConvention);
+                                   PathConvention convention);
 
 }  // namespace pellatone

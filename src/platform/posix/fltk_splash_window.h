@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/splash_window.h"
+#include "platform/splash_window.h"
 
 namespace pellatone {
 

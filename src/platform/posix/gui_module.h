@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/splash_window.h"
 #include "platform/posix/gif_picture.h"
 #include "platform/posix/gui_module_abi.h"
+#include "platform/splash_window.h"
 
 namespace pellatone {
 

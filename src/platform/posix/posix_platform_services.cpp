@@ -141,6 +141,8 @@ bool RunSplashWindow(const Timer1Handler& onTimer1Tick) {
     return gui != nullptr && gui->RunSplashWindow(onTimer1Tick);
 }
 
+PathConvention HostPathConvention() { return PathConvention::kPosix; }
+
 std::unique_ptr<FileSystem> CreateFileSystem() { return std::make_unique<PosixFileSystem>(); }
 
 }  // namespace pellatone

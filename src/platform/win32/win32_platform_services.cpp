@@ -93,4 +93,6 @@ std::unique_ptr<PlatformServices> CreatePlatformServices() {
     return std::make_unique<Win32PlatformServices>();
 }
 
+PathConvention HostPathConvention() { return PathConvention::kWindows; }
+
 }  // namespace pellatone
