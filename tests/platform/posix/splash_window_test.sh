@@ -12,7 +12,7 @@ gui_module=$5
 here=$(cd "$(dirname "$0")" && pwd -P)
 . "$here/x11_helpers.sh"
 . "$here/stand_in.sh"
-splash_gif="$here/../../assets/splash.gif"
+splash_gif="$here/../../../assets/splash.gif"
 
 if [ -z "${DISPLAY:-}" ] || ! x xdpyinfo >/dev/null 2>&1; then
     echo "skipped: no X display"

@@ -21,8 +21,8 @@ stand_in=$3
 clicker=$4
 build_folder=$5
 splash_watch=$6
-assets="$(cd "$(dirname "$0")/../../assets" && pwd)"
-# shellcheck source=tests/win32/wine_e2e_common.sh
+assets="$(cd "$(dirname "$0")/../../../assets" && pwd)"
+# shellcheck source=tests/platform/win32/wine_e2e_common.sh
 . "$(dirname "$0")/wine_e2e_common.sh"
 
 require_display
