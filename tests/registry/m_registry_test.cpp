@@ -9,11 +9,13 @@
 
 #include "platform/run_time_error.h"
 #include "registry/memory_registry_backend.h"
+#include "support/counting_registry_backend.h"
 
 namespace pellatone {
 namespace {
 
 using namespace std::string_literals;
+using testing::kHkeyCurrentUser;
 
 const std::string kKey = "SOFTWARE\\Tests";
 
@@ -51,7 +53,7 @@ protected:
         EXPECT_EQ(backend.StrayCloseCount(), 0U) << "something not opened was closed";
     }
 
-    MemoryRegistryBackend backend;
+    testing::CountingRegistryBackend backend;
     MRegistry registry{backend};
 };
 
