@@ -10,7 +10,6 @@ namespace pellatone {
 // application folder, a Java home) are never converted.
 enum class PathConvention { kWindows, kPosix };
 
-
 inline std::string InConvention(std::string_view backslashed, PathConvention convention) {
     std::string result(backslashed);
     if (convention == PathConvention::kPosix) {
