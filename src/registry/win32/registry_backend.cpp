@@ -27,7 +27,7 @@ constexpr int kQueryAttempts = 8;
 
 using win32::UniqueRegistryKey;
 
-// The one place a portable key handle becomes an HKEY.
+// The portable key handle and the HKEY it stands for are turned into each other here only.
 HKEY ToHandle(RegistryKey key) {
     auto bits = static_cast<std::intptr_t>(key);
     // Predefined roots are 32-bit values that a 64-bit process sees sign-extended.
@@ -37,6 +37,8 @@ HKEY ToHandle(RegistryKey key) {
     // A registry handle is an integer that the API carries as a pointer.
     return reinterpret_cast<HKEY>(bits);  // NOLINT(performance-no-int-to-ptr)
 }
+
+RegistryKey ToPortable(HKEY key) { return reinterpret_cast<RegistryKey>(key); }
 
 std::optional<std::wstring> ToUtf16(const std::string& text) {
     // The calls take NUL-terminated names: one with a NUL inside names nothing there is.
@@ -58,7 +60,7 @@ RegistryStatus Win32RegistryBackend::OpenKey(RegistryKey root, const std::string
     const LSTATUS status =
         RegOpenKeyExW(ToHandle(root), path->c_str(), 0, kReadAccess, key.Receive());
     // The caller owns the key from here on and gives it back through CloseKey.
-    if (status == ERROR_SUCCESS) opened = reinterpret_cast<RegistryKey>(key.Detach());
+    if (status == ERROR_SUCCESS) opened = ToPortable(key.Detach());
     return status;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/unique_resource.h"
 #include "temporary_folder.h"
 // The file-system interface has its own CopyFile; the W call is named in full where meant.
 #undef CopyFile
@@ -207,13 +208,15 @@ TEST_F(Win32FileSystemTest, AReadOnlySourceLeavesNoTemporaryFileWhenTheRenameFai
 std::set<std::wstring> RemoveFolderListing(const fs::path& folder) {
     std::set<std::wstring> names;
     WIN32_FIND_DATAW found{};
-    const HANDLE listing = FindFirstFileW((folder / L"*").c_str(), &found);
-    if (listing == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.insert(name);
-    } while (FindNextFileW(listing, &found) != 0);
-    FindClose(listing);
+    const HANDLE first = FindFirstFileW((folder / L"*").c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE) return names;
+    {
+        const win32::UniqueFindHandle listing(first);
+        do {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") names.insert(name);
+        } while (FindNextFileW(listing.Get(), &found) != 0);
+    }
     for (const std::wstring& name : names) DeleteFileW((folder / name).c_str());
     RemoveDirectoryW(folder.c_str());
     return names;
