@@ -164,8 +164,8 @@ private:
         ::GetClientRect(window, &client);
         // Beyond the picture, when the window is made larger, the usual window colour.
         ::FillRect(target, &client, ::GetSysColorBrush(COLOR_BTNFACE));
-        const UniqueMemoryDeviceContext memory(::CreateCompatibleDC(target));
-        if (memory) {
+        // The memory context goes before EndPaint, as soon as the picture is drawn.
+        if (const UniqueMemoryDeviceContext memory(::CreateCompatibleDC(target)); memory) {
             HDC source = memory.Get();
             HGDIOBJ previous = ::SelectObject(source, picture_.bitmap.Get());
             // The background picture, unscaled from the top-left corner ...
