@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/win32/win32_file_system.h"
+#include "platform/win32/unique_resource.h"
 #include "temporary_folder.h"
 // The file-system interface has its own CopyFile; the W call is named in full where meant.
 #undef CopyFile
@@ -208,13 +208,15 @@ TEST_F(Win32FileSystemTest, AReadOnlySourceLeavesNoTemporaryFileWhenTheRenameFai
 std::set<std::wstring> RemoveFolderListing(const fs::path& folder) {
     std::set<std::wstring> names;
     WIN32_FIND_DATAW found{};
-    const HANDLE listing = FindFirstFileW((folder / L"*").c_str(), &found);
-    if (listing == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.insert(name);
-    } while (FindNextFileW(listing, &found) != 0);
-    FindClose(listing);
+    const HANDLE first = FindFirstFileW((folder / L"*").c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE) return names;
+    {
+        const win32::UniqueFindHandle listing(first);
+        do {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") names.insert(name);
+        } while (FindNextFileW(listing.Get(), &found) != 0);
+    }
     for (const std::wstring& name : names) DeleteFileW((folder / name).c_str());
     RemoveDirectoryW(folder.c_str());
     return names;
@@ -233,47 +235,6 @@ TEST_F(Win32FileSystemTest, CopiesIntoAFolderLongerThanMaxPath) {
     EXPECT_THAT(RemoveFolderListing(folder), ElementsAre(L"jdc.jar"));
     RemoveDirectoryW(outer.c_str());
 }
-
-struct NotFoundCase {
-    DWORD code;
-    bool notFound;
-};
-
-class MeansNotFoundTest : public ::testing::TestWithParam<NotFoundCase> {};
-
-TEST_P(MeansNotFoundTest, OnlyAbsenceCountsAsNoFile) {
-    EXPECT_EQ(win32::MeansNotFound(GetParam().code), GetParam().notFound);
-}
-
-INSTANTIATE_TEST_SUITE_P(Win32Errors, MeansNotFoundTest,
-                         ::testing::Values(NotFoundCase{ERROR_FILE_NOT_FOUND, true},
-                                           NotFoundCase{ERROR_PATH_NOT_FOUND, true},
-                                           NotFoundCase{ERROR_INVALID_NAME, true},
-                                           NotFoundCase{ERROR_INVALID_DRIVE, true},
-                                           NotFoundCase{ERROR_BAD_NETPATH, true},
-                                           NotFoundCase{ERROR_BAD_NET_NAME, true},
-                                           NotFoundCase{ERROR_ACCESS_DENIED, false},
-                                           NotFoundCase{ERROR_NOT_READY, false},
-                                           NotFoundCase{ERROR_SHARING_VIOLATION, false},
-                                           NotFoundCase{ERROR_IO_DEVICE, false}));
-
-struct FileNameCase {
-    std::wstring path;
-    std::wstring name;
-};
-
-class FileNameOfTest : public ::testing::TestWithParam<FileNameCase> {};
-
-TEST_P(FileNameOfTest, TakesWhatFollowsTheLastSeparator) {
-    EXPECT_EQ(win32::FileNameOf(GetParam().path), GetParam().name);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, FileNameOfTest,
-    ::testing::Values(FileNameCase{L"C:\\maradel\\GsmModemJar\\Comm.jar", L"Comm.jar"},
-                      FileNameCase{L"/opt/maradel/GsmModemJar/jdc.jar", L"jdc.jar"},
-                      FileNameCase{L"C:\\a/b\\Win32com.dll", L"Win32com.dll"},
-                      FileNameCase{L"Comm.jar", L"Comm.jar"}, FileNameCase{L"C:\\folder\\", L""}));
 
 }  // namespace
 }  // namespace pellatone

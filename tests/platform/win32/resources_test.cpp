@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/splash_window.h"
 #include "platform/run_time_error.h"
+#include "platform/splash_window.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/splash_picture.h"
 #include "platform/win32/unique_resource.h"

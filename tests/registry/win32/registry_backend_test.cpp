@@ -1,6 +1,6 @@
 // The Windows registry backend under Wine, against keys that write_wine_test_keys.sh wrote into
 // the 32-bit view of the private prefix, and keys written here for exact byte contents.
-#include "registry/win32_registry_backend.h"
+#include "registry/win32/registry_backend.h"
 
 #include <windows.h>
 
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/run_time_error.h"
+#include "platform/win32/unique_resource.h"
 #include "registry/key_name.h"
 #include "registry/m_registry.h"
 #include "registry/system_registry.h"
@@ -22,6 +23,7 @@ namespace pellatone {
 namespace {
 
 using namespace std::string_literals;
+using win32::UniqueRegistryKey;
 
 const std::string kTestKey = "SOFTWARE\\PellatoneTests";
 const std::string kValues = kTestKey + "\\Values";
@@ -92,14 +94,13 @@ TEST(SystemRegistry, ReadsTheKeysOfThe32BitView) {
 // Checks the fixture itself: the keys are in the 32-bit view only, so reading them proves the view.
 // This 32-bit test reaches the 64-bit view only by asking for it.
 TEST(SystemRegistry, TestKeysAreAbsentFromThe64BitView) {
-    HKEY key = nullptr;
+    UniqueRegistryKey key;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\PellatoneTests", 0,
-                            KEY_READ | KEY_WOW64_64KEY, &key),
+                            KEY_READ | KEY_WOW64_64KEY, key.Receive()),
               ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\PellatoneTests64Only", 0,
-                            KEY_READ | KEY_WOW64_64KEY, &key),
+                            KEY_READ | KEY_WOW64_64KEY, key.Receive()),
               ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 TEST_F(Win32Registry, ListsSubKeysInTheRegistrysOrder) {
@@ -171,32 +172,31 @@ class Win32RegistryWritten : public Win32Registry {
 protected:
     void SetUp() override {
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kWrittenKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &written_, nullptr),
+                                  KEY_ALL_ACCESS, nullptr, written_.Receive(), nullptr),
                   ERROR_SUCCESS);
-        ASSERT_EQ(RegDeleteTreeW(written_, nullptr), ERROR_SUCCESS);
+        ASSERT_EQ(RegDeleteTreeW(written_.Get(), nullptr), ERROR_SUCCESS);
     }
     void TearDown() override {
-        RegDeleteTreeW(written_, nullptr);
-        RegCloseKey(written_);
+        RegDeleteTreeW(written_.Get(), nullptr);
+        written_.Reset();
         Win32Registry::TearDown();
     }
     void Write(const wchar_t* name, DWORD type, const std::wstring& units, DWORD extraBytes = 0) {
         std::vector<BYTE> bytes(units.size() * sizeof(wchar_t) + extraBytes, 'Z');
         std::memcpy(bytes.data(), units.data(), units.size() * sizeof(wchar_t));
-        ASSERT_EQ(
-            RegSetValueExW(written_, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size())),
-            ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(written_.Get(), name, 0, type, bytes.data(),
+                                 static_cast<DWORD>(bytes.size())),
+                  ERROR_SUCCESS);
     }
     void AddKey(const std::wstring& name) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(written_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key, nullptr),
+        UniqueRegistryKey key;
+        ASSERT_EQ(RegCreateKeyExW(written_.Get(), name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, key.Receive(), nullptr),
                   ERROR_SUCCESS);
-        RegCloseKey(key);
     }
 
     const std::string path = kTestKey + "\\Written";
-    HKEY written_ = nullptr;
+    UniqueRegistryKey written_;
 };
 
 TEST_F(Win32RegistryWritten, TextComesBackAsUtf8WithTheNulRules) {

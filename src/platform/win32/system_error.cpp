@@ -1,38 +1,24 @@
-#include "platform/win32/win32_error.h"
+#include "platform/win32/system_error.h"
 
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
 
 namespace pellatone::win32 {
 
 namespace {
 
-// FormatMessageW hands over a buffer that LocalFree gives back.
-class LocalBuffer {
-public:
-    LocalBuffer() = default;
-    LocalBuffer(const LocalBuffer&) = delete;
-    LocalBuffer& operator=(const LocalBuffer&) = delete;
-    ~LocalBuffer() {
-        if (text_ != nullptr) ::LocalFree(text_);
-    }
-    wchar_t** Receiver() { return &text_; }
-    [[nodiscard]] const wchar_t* Text() const { return text_; }
-
-private:
-    wchar_t* text_ = nullptr;
-};
-
 bool IsTrailingBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 
 }  // namespace
 
 std::string SystemErrorDescription(DWORD errorCode) {
-    LocalBuffer buffer;
+    // FormatMessageW allocates the text and hands it over through its buffer argument.
+    UniqueLocalText buffer;
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(buffer.Receiver()), 0, nullptr);
+        nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
     std::wstring_view text;
-    if (length != 0 && buffer.Text() != nullptr) text = std::wstring_view(buffer.Text(), length);
+    if (length != 0 && buffer) text = std::wstring_view(buffer.Get(), length);
     while (!text.empty() && IsTrailingBlank(text.back())) text.remove_suffix(1);
     if (text.empty()) return "System error " + std::to_string(errorCode);
     return Utf8FromWide(text);
@@ -58,19 +44,24 @@ RunTimeError ErrorFromWin32(DWORD errorCode) {
     }
 }
 
-RunTimeError FolderErrorFromWin32(DWORD errorCode) {
+bool MeansNotFound(DWORD errorCode) {
     switch (errorCode) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
-        case ERROR_DIRECTORY:
         case ERROR_INVALID_NAME:
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
-            return PathNotFound();
+            return true;
         default:
-            return ErrorFromWin32(errorCode);
+            return false;
     }
+}
+
+RunTimeError FolderErrorFromWin32(DWORD errorCode) {
+    // A file where the folder should be is no folder either.
+    if (MeansNotFound(errorCode) || errorCode == ERROR_DIRECTORY) return PathNotFound();
+    return ErrorFromWin32(errorCode);
 }
 
 RunTimeError LastError() { return ErrorFromWin32(::GetLastError()); }

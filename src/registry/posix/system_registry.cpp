@@ -1,6 +1,6 @@
+#include "registry/system_registry.h"
 #include "registry/java_runtime_store.h"
 #include "registry/m_registry.h"
-#include "registry/system_registry.h"
 
 namespace pellatone {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_error.h"
+#include "platform/win32/system_error.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +89,29 @@ TEST(LastErrorTest, ReadsTheThreadsLastError) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(LastError().Number(), 53);
 }
+
+struct NotFoundCase {
+    DWORD code;
+    bool notFound;
+};
+
+class MeansNotFoundTest : public ::testing::TestWithParam<NotFoundCase> {};
+
+TEST_P(MeansNotFoundTest, OnlyAbsenceCountsAsNoFile) {
+    EXPECT_EQ(MeansNotFound(GetParam().code), GetParam().notFound);
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32Errors, MeansNotFoundTest,
+                         ::testing::Values(NotFoundCase{ERROR_FILE_NOT_FOUND, true},
+                                           NotFoundCase{ERROR_PATH_NOT_FOUND, true},
+                                           NotFoundCase{ERROR_INVALID_NAME, true},
+                                           NotFoundCase{ERROR_INVALID_DRIVE, true},
+                                           NotFoundCase{ERROR_BAD_NETPATH, true},
+                                           NotFoundCase{ERROR_BAD_NET_NAME, true},
+                                           NotFoundCase{ERROR_ACCESS_DENIED, false},
+                                           NotFoundCase{ERROR_NOT_READY, false},
+                                           NotFoundCase{ERROR_SHARING_VIOLATION, false},
+                                           NotFoundCase{ERROR_IO_DEVICE, false}));
 
 }  // namespace
 }  // namespace pellatone::win32

@@ -5,9 +5,9 @@
 
 #include "platform/platform.h"
 #include "platform/win32/module_folder.h"
+#include "platform/win32/system_error.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
 
 namespace pellatone {
 

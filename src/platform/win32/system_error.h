@@ -20,6 +20,10 @@ RunTimeError ErrorFromWin32(DWORD errorCode);
 // The same for an operation on a folder: a missing or invalid folder is "Path not found".
 RunTimeError FolderErrorFromWin32(DWORD errorCode);
 
+// Whether an error code means "nothing is there" (a missing file, folder, drive or share, or a
+// name that cannot exist) rather than "could not look".
+bool MeansNotFound(DWORD errorCode);
+
 // ErrorFromWin32 of GetLastError(); call it straight after the failing call.
 RunTimeError LastError();
 

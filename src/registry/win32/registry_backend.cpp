@@ -1,4 +1,4 @@
-#include "registry/win32_registry_backend.h"
+#include "registry/win32/registry_backend.h"
 
 #include <windows.h>
 
@@ -8,6 +8,9 @@
 #include <cstring>
 #include <optional>
 #include <vector>
+
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/wide_text.h"
 
 namespace pellatone {
 
@@ -22,6 +25,9 @@ constexpr DWORD kKeyNameCapacity = 256;
 // A value that keeps growing between reads is given up on after this many.
 constexpr int kQueryAttempts = 8;
 
+using win32::UniqueRegistryKey;
+
+// The portable key handle and the HKEY it stands for are turned into each other here only.
 HKEY ToHandle(RegistryKey key) {
     auto bits = static_cast<std::intptr_t>(key);
     // Predefined roots are 32-bit values that a 64-bit process sees sign-extended.
@@ -32,29 +38,12 @@ HKEY ToHandle(RegistryKey key) {
     return reinterpret_cast<HKEY>(bits);  // NOLINT(performance-no-int-to-ptr)
 }
 
+RegistryKey ToPortable(HKEY key) { return reinterpret_cast<RegistryKey>(key); }
+
 std::optional<std::wstring> ToUtf16(const std::string& text) {
     // The calls take NUL-terminated names: one with a NUL inside names nothing there is.
     if (text.find('\0') != std::string::npos || text.size() > INT_MAX) return std::nullopt;
-    if (text.empty()) return std::wstring();
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0) return std::nullopt;
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-    return wide;
-}
-
-// UTF-16 units to UTF-8 bytes, NULs included.
-std::vector<std::uint8_t> ToUtf8(const wchar_t* units, std::size_t count) {
-    if (count == 0 || count > INT_MAX) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(count), nullptr, 0,
-                                           nullptr, nullptr);
-    if (length <= 0) return {};
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-    WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(count),
-                        reinterpret_cast<char*>(bytes.data()), length, nullptr, nullptr);
-    return bytes;
+    return win32::WideFromUtf8(text);
 }
 
 bool HoldsText(DWORD type) {
@@ -67,20 +56,25 @@ RegistryStatus Win32RegistryBackend::OpenKey(RegistryKey root, const std::string
                                              RegistryKey& opened) {
     const std::optional<std::wstring> path = ToUtf16(keyPath);
     if (!path) return registry_status::kFileNotFound;
-    HKEY key = nullptr;
-    const LSTATUS status = RegOpenKeyExW(ToHandle(root), path->c_str(), 0, kReadAccess, &key);
-    if (status == ERROR_SUCCESS) opened = reinterpret_cast<RegistryKey>(key);
+    UniqueRegistryKey key;
+    const LSTATUS status =
+        RegOpenKeyExW(ToHandle(root), path->c_str(), 0, kReadAccess, key.Receive());
+    // The caller owns the key from here on and gives it back through CloseKey.
+    if (status == ERROR_SUCCESS) opened = ToPortable(key.Detach());
     return status;
 }
 
-void Win32RegistryBackend::CloseKey(RegistryKey key) noexcept { RegCloseKey(ToHandle(key)); }
+void Win32RegistryBackend::CloseKey(RegistryKey key) noexcept {
+    const UniqueRegistryKey closing(ToHandle(key));
+}
 
 RegistryStatus Win32RegistryBackend::EnumKey(RegistryKey key, std::uint32_t index,
                                              std::span<char> name) {
     std::array<wchar_t, kKeyNameCapacity> wide{};
     const LSTATUS status = RegEnumKeyW(ToHandle(key), index, wide.data(), kKeyNameCapacity);
     if (status != ERROR_SUCCESS) return status;
-    const std::vector<std::uint8_t> utf8 = ToUtf8(wide.data(), wcsnlen(wide.data(), wide.size()));
+    const std::string utf8 =
+        win32::Utf8FromWide(std::wstring_view(wide.data(), wcsnlen(wide.data(), wide.size())));
     if (utf8.size() >= name.size()) return registry_status::kMoreData;
     std::copy(utf8.begin(), utf8.end(), name.begin());
     name[utf8.size()] = '\0';
@@ -111,15 +105,15 @@ RegistryStatus Win32RegistryBackend::QueryValue(RegistryKey key, const std::stri
         return status;
     }
 
-    std::vector<std::uint8_t> converted;
+    std::string converted;
     const std::uint8_t* payload = raw.data();
     std::size_t payloadSize = std::min<std::size_t>(rawSize, raw.size());
     if (HoldsText(rawType)) {
         // An odd last byte is half a character and is dropped.
-        std::vector<wchar_t> units(payloadSize / sizeof(wchar_t));
+        std::wstring units(payloadSize / sizeof(wchar_t), L'\0');
         std::memcpy(units.data(), raw.data(), units.size() * sizeof(wchar_t));
-        converted = ToUtf8(units.data(), units.size());
-        payload = converted.data();
+        converted = win32::Utf8FromWide(units);
+        payload = reinterpret_cast<const std::uint8_t*>(converted.data());
         payloadSize = converted.size();
     }
     size = static_cast<std::uint32_t>(payloadSize);

@@ -1,5 +1,3 @@
-#include "platform/win32/win32_file_system.h"
-
 #include <windows.h>
 // The file-system interface has its own CopyFile; the W call is named in full where meant.
 #undef CopyFile
@@ -10,34 +8,12 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/file_name.h"
+#include "platform/win32/system_error.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
 
 namespace pellatone {
-
-namespace win32 {
-
-bool MeansNotFound(unsigned long errorCode) {
-    switch (errorCode) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME:
-        case ERROR_INVALID_DRIVE:
-        case ERROR_BAD_NETPATH:
-        case ERROR_BAD_NET_NAME:
-            return true;
-        default:
-            return false;
-    }
-}
-
-std::wstring_view FileNameOf(std::wstring_view path) {
-    const std::size_t lastSeparator = path.find_last_of(L"\\/");
-    return lastSeparator == std::wstring_view::npos ? path : path.substr(lastSeparator + 1);
-}
-
-}  // namespace win32
 
 namespace {
 
@@ -135,7 +111,7 @@ public:
     [[nodiscard]] HANDLE Handle() const { return file_.Get(); }
     [[nodiscard]] const std::wstring& Path() const { return path_; }
     void Close() { file_.Reset(); }
-    void Kept() { path_.clear(); }
+    void Keep() { path_.clear(); }
 
 private:
     UniqueKernelHandle file_;
@@ -205,7 +181,7 @@ public:
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
             throw win32::LastError();
         }
-        temporary.Kept();
+        temporary.Keep();
     }
 
 private:

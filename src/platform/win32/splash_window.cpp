@@ -6,26 +6,17 @@
 #include "platform/platform.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/splash_picture.h"
+#include "platform/win32/system_error.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
-#include "platform/win32/win32_splash_window.h"
+#include "platform/win32/window_placement.h"
 
 namespace pellatone {
-
-namespace win32 {
-
-RECT CentredWindowRect(const RECT& workArea, SIZE windowSize) {
-    const LONG left = workArea.left + (workArea.right - workArea.left - windowSize.cx) / 2;
-    const LONG top = workArea.top + (workArea.bottom - workArea.top - windowSize.cy) / 2;
-    return {left, top, left + windowSize.cx, top + windowSize.cy};
-}
-
-}  // namespace win32
 
 namespace {
 
 using win32::UniqueIcon;
+using win32::UniqueMemoryDeviceContext;
 using win32::UniqueWindow;
 
 constexpr wchar_t kWindowClassName[] = L"PellatoneSplashWindow";
@@ -173,8 +164,9 @@ private:
         ::GetClientRect(window, &client);
         // Beyond the picture, when the window is made larger, the usual window colour.
         ::FillRect(target, &client, ::GetSysColorBrush(COLOR_BTNFACE));
-        HDC source = ::CreateCompatibleDC(target);
-        if (source != nullptr) {
+        // The memory context goes before EndPaint, as soon as the picture is drawn.
+        if (const UniqueMemoryDeviceContext memory(::CreateCompatibleDC(target)); memory) {
+            HDC source = memory.Get();
             HGDIOBJ previous = ::SelectObject(source, picture_.bitmap.Get());
             // The background picture, unscaled from the top-left corner ...
             ::BitBlt(target, 0, 0, picture_.width, picture_.height, source, 0, 0, SRCCOPY);
@@ -186,7 +178,6 @@ private:
                          kImage1Bounds.bottom - kImage1Bounds.top, source, 0, 0, picture_.width,
                          picture_.height, SRCCOPY);
             ::SelectObject(source, previous);
-            ::DeleteDC(source);
         }
         ::EndPaint(window, &paint);
     }

@@ -1,6 +1,6 @@
-#include "registry/m_registry.h"
 #include "registry/system_registry.h"
-#include "registry/win32_registry_backend.h"
+#include "registry/m_registry.h"
+#include "registry/win32/registry_backend.h"
 
 namespace pellatone {
 
