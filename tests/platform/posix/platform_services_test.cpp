@@ -1,4 +1,4 @@
-#include "platform/posix/posix_platform_services.h"
+#include "platform/posix/platform_services.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/message_box.h"
+#include "platform/posix/gui/message_box.h"
 #include "platform/run_time_error.h"
 #include "temporary_folder.h"
 
