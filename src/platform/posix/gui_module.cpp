@@ -2,8 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>

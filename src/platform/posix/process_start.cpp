@@ -22,17 +22,12 @@ void Check(int result) {
     if (result != 0) throw ErrorFromErrno(result);
 }
 
-// Spawn objects initialised in place, where they then stay.
-posix::UniqueSpawnFileActions NewSpawnFileActions() {
-    auto actions = std::make_unique<posix_spawn_file_actions_t>();
-    Check(posix_spawn_file_actions_init(actions.get()));
-    return posix::UniqueSpawnFileActions(actions.release());
-}
-
-posix::UniqueSpawnAttributes NewSpawnAttributes() {
-    auto attributes = std::make_unique<posix_spawnattr_t>();
-    Check(posix_spawnattr_init(attributes.get()));
-    return posix::UniqueSpawnAttributes(attributes.release());
+// A spawn object initialised in place, where it then stays.
+template <typename Owner, typename Object, int (*Initialise)(Object*)>
+Owner NewSpawnObject() {
+    auto object = std::make_unique<Object>();
+    Check(Initialise(object.get()));
+    return Owner(object.release());
 }
 
 }  // namespace
@@ -41,7 +36,9 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) throw FileNotFound();
 
-    const posix::UniqueSpawnFileActions actions = NewSpawnFileActions();
+    const posix::UniqueSpawnFileActions actions =
+        NewSpawnObject<posix::UniqueSpawnFileActions, posix_spawn_file_actions_t,
+                       &posix_spawn_file_actions_init>();
     Check(posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0));
     Check(posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
     Check(posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO));
@@ -52,7 +49,8 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
         Check(posix_spawn_file_actions_addchdir_np(actions.Get(), workingFolder.c_str()));
     }
 
-    const posix::UniqueSpawnAttributes attributes = NewSpawnAttributes();
+    const posix::UniqueSpawnAttributes attributes =
+        NewSpawnObject<posix::UniqueSpawnAttributes, posix_spawnattr_t, &posix_spawnattr_init>();
     // Its own session, so no hang-up or signal meant for ours reaches it; and none of our blocked
     // or ignored signals carries over into it.
     sigset_t noSignals;

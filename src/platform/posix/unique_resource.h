@@ -6,49 +6,12 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <utility>
+
+#include "platform/unique_resource.h"
 
 namespace pellatone::posix {
 
-// Owns one handle and gives it back with `Release` when it goes, so no early return or exception
-// can leak it. `Release` takes the handle and returns 0 or the errno value of its failure, which
-// Close() reports for the callers that must not miss it (a file being written). `None` is the
-// value that holds nothing.
-template <typename Handle, auto Release, Handle None = Handle{}>
-class UniqueResource {
-public:
-    UniqueResource() = default;
-    explicit UniqueResource(Handle handle) noexcept : handle_(handle) {}
-    UniqueResource(const UniqueResource&) = delete;
-    UniqueResource& operator=(const UniqueResource&) = delete;
-    UniqueResource(UniqueResource&& other) noexcept : handle_(other.Detach()) {}
-    UniqueResource& operator=(UniqueResource&& other) noexcept {
-        if (this != &other) Reset(other.Detach());
-        return *this;
-    }
-    ~UniqueResource() { Reset(); }
-
-    [[nodiscard]] Handle Get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != None; }
-
-    // Gives up ownership without releasing.
-    Handle Detach() noexcept { return std::exchange(handle_, None); }
-
-    void Reset(Handle handle = None) noexcept {
-        const Handle old = std::exchange(handle_, handle);
-        if (old != None) Release(old);
-    }
-
-    // Returns 0, or the errno value of a failed release. The handle is let go either way.
-    int Close() noexcept {
-        const Handle old = Detach();
-        return old == None ? 0 : Release(old);
-    }
-
-private:
-    Handle handle_ = None;
-};
-
+// The owners of the POSIX handle kinds.
 namespace detail {
 
 inline int CloseFd(int fd) noexcept { return ::close(fd) == 0 ? 0 : errno; }
@@ -62,7 +25,7 @@ int FreeMemory(T* memory) noexcept {
 }
 
 // posix_spawn's objects may not be copied or moved once initialised, so they live on the heap
-// (see process_start.cpp) and the owner holds their address.
+// (see NewSpawnObject in process_start.cpp) and the owner holds their address.
 inline int DestroySpawnFileActions(posix_spawn_file_actions_t* actions) noexcept {
     const int result = posix_spawn_file_actions_destroy(actions);
     delete actions;  // NOLINT(cppcoreguidelines-owning-memory): allocated with new

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/posix/unique_resource.h"
 #include "platform/run_time_error.h"
+#include "platform/unique_resource.h"
 
 namespace pellatone {
 
@@ -39,13 +39,12 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int wanted) {
     return static_cast<int>(count);
 }
 
-int CloseGif(GifFileType* gif) noexcept {
+void CloseGif(GifFileType* gif) noexcept {
     int ignored = 0;
     // Closing a file read from memory frees memory only; there is nothing to report.
     DGifCloseFile(gif, &ignored);
-    return 0;
 }
-using UniqueGifFile = posix::UniqueResource<GifFileType*, &CloseGif>;
+using UniqueGifFile = UniqueResource<GifFileType*, &CloseGif>;
 
 }  // namespace
 
