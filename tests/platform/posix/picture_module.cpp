@@ -14,13 +14,20 @@ RgbPicture DecodeInPictureModule(std::span<const unsigned char> gif) {
         reinterpret_cast<PellatonePictureModuleEntry>(LoadModuleEntry(
             RunningProgramFolder() + "/" + kPictureModuleFileName, kPictureModuleEntry))();
     PellatoneGuiStatus status = NoGuiError();
-    PellatonePictureModulePicture decoded{};
-    table->decode_picture(gif.data(), gif.size(), &decoded, &status);
+    // The pixels go back to the module that allocated them, whatever happens here.
+    struct Decoded {
+        explicit Decoded(const PellatonePictureModuleTable& owner) : table(owner) {}
+        Decoded(const Decoded&) = delete;
+        Decoded& operator=(const Decoded&) = delete;
+        ~Decoded() { table.release_picture(&picture); }
+        const PellatonePictureModuleTable& table;
+        PellatonePictureModulePicture picture{};
+    } decoded(*table);
+    table->decode_picture(gif.data(), gif.size(), &decoded.picture, &status);
     RaiseIfFailed(status);
-    RgbPicture picture{decoded.width, decoded.height,
-                       std::vector<unsigned char>(decoded.pixels, decoded.pixels + decoded.size)};
-    table->release_picture(&decoded);
-    return picture;
+    const PellatonePictureModulePicture& pixels = decoded.picture;
+    return {pixels.width, pixels.height,
+            std::vector<unsigned char>(pixels.pixels, pixels.pixels + pixels.size)};
 }
 
 }  // namespace pellatone::testing
