@@ -36,9 +36,8 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) throw FileNotFound();
 
-    const posix::UniqueSpawnFileActions actions =
-        NewSpawnObject<posix::UniqueSpawnFileActions, posix_spawn_file_actions_t,
-                       &posix_spawn_file_actions_init>();
+    const auto actions = NewSpawnObject<posix::UniqueSpawnFileActions, posix_spawn_file_actions_t,
+                                        &posix_spawn_file_actions_init>();
     Check(posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0));
     Check(posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
     Check(posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO));
@@ -49,7 +48,7 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
         Check(posix_spawn_file_actions_addchdir_np(actions.Get(), workingFolder.c_str()));
     }
 
-    const posix::UniqueSpawnAttributes attributes =
+    const auto attributes =
         NewSpawnObject<posix::UniqueSpawnAttributes, posix_spawnattr_t, &posix_spawnattr_init>();
     // Its own session, so no hang-up or signal meant for ours reaches it; and none of our blocked
     // or ignored signals carries over into it.
