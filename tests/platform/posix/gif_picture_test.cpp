@@ -1,4 +1,4 @@
-#include "platform/posix/gif_picture.h"
+#include "platform/posix/gui/gif_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/artwork.h"
+#include "platform/posix/gui/artwork.h"
 #include "platform/run_time_error.h"
 
 namespace pellatone {

@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/artwork.h"
-#include "platform/posix/posix_platform_services.h"
+#include "picture_module.h"
+#include "platform/posix/gui/artwork.h"
+#include "platform/posix/platform_services.h"
 #include "platform/run_time_error.h"
 #include "temporary_folder.h"
 
 namespace pellatone {
 namespace {
 
+using testing::DecodeInPictureModule;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
@@ -96,11 +98,10 @@ TEST(GuiModuleLoad, TheModuleBesideTheProgramLoadsOnceAndStaysPrivate) {
 }
 
 TEST(GuiModuleErrors, ARunTimeErrorRaisedInsideTheModuleIsCaughtAsOne) {
-    GuiModule& gui = LoadGuiModule(ModuleBesideThisProgram());
     const std::vector<unsigned char> notAGif = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
     bool caught = false;
     try {
-        (void)gui.DecodePicture(notAGif);
+        (void)DecodeInPictureModule(notAGif);
     } catch (const RunTimeError& error) {
         caught = true;
         EXPECT_EQ(error.Number(), 481);
@@ -112,8 +113,7 @@ TEST(GuiModuleErrors, ARunTimeErrorRaisedInsideTheModuleIsCaughtAsOne) {
 }
 
 TEST(GuiModuleErrors, TheModuleDecodesTheSplashPictureAsThisProgramDoes) {
-    GuiModule& gui = LoadGuiModule(ModuleBesideThisProgram());
-    const RgbPicture viaModule = gui.DecodePicture({kSplashPicture, kSplashPictureSize});
+    const RgbPicture viaModule = DecodeInPictureModule({kSplashPicture, kSplashPictureSize});
     const RgbPicture here = DecodeGifPicture({kSplashPicture, kSplashPictureSize});
     EXPECT_EQ(viaModule.width, 487);
     EXPECT_EQ(viaModule.height, 517);

@@ -3,9 +3,10 @@
 //   platform_driver uncaught N TEXT  reports run-time error N with the description TEXT
 //   platform_driver splash           runs the splash window; on the tick prints "tick", unloads
 //                                    it and prints "unloaded"; at the end "returned true|false"
-//   platform_driver splash-rgb       writes the splash picture, decoded by the windows module
-//                                    beside the driver, as raw RGB to stdout
-//   platform_driver decode-truncated has the module decode the splash picture cut short and
+//   platform_driver splash-rgb       writes the splash picture, decoded by the windows module's
+//                                    decoder in the test picture module beside the driver, as
+//                                    raw RGB to stdout
+//   platform_driver decode-truncated has that module decode the splash picture cut short and
 //                                    prints the run-time error that comes back across to us
 #include <cstdio>
 #include <cstdlib>
@@ -13,10 +14,9 @@
 #include <span>
 #include <string>
 
+#include "picture_module.h"
 #include "platform/platform.h"
-#include "platform/posix/artwork.h"
-#include "platform/posix/gui_module.h"
-#include "platform/posix/posix_platform_services.h"
+#include "platform/posix/gui/artwork.h"
 #include "platform/run_time_error.h"
 
 namespace {
@@ -58,17 +58,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "splash-rgb" && argc == 2) {
-        GuiModule& gui =
-            LoadGuiModule(RunningProgramFolder() + "/" + std::string(kGuiModuleFileName));
-        const RgbPicture picture = gui.DecodePicture(std::span(kSplashPicture, kSplashPictureSize));
+        const RgbPicture picture =
+            testing::DecodeInPictureModule(std::span(kSplashPicture, kSplashPictureSize));
         std::fwrite(picture.pixels.data(), 1, picture.pixels.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (mode == "decode-truncated" && argc == 2) {
-        GuiModule& gui =
-            LoadGuiModule(RunningProgramFolder() + "/" + std::string(kGuiModuleFileName));
         try {
-            (void)gui.DecodePicture(std::span(kSplashPicture, kSplashPictureSize / 2));
+            (void)testing::DecodeInPictureModule(std::span(kSplashPicture, kSplashPictureSize / 2));
         } catch (const RunTimeError& error) {
             std::cout << error.Number() << ": " << error.Description() << std::endl;
             return 0;

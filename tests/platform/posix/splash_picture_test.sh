@@ -1,7 +1,8 @@
 #!/bin/sh
 # The splash picture as the program decodes it must equal, pixel for pixel, ImageMagick's
-# reading of assets/splash.gif; and a picture cut short must come back from the module as run-time
-# error 481, across into a driver that, like the program, may carry its own C++ runtime.
+# reading of assets/splash.gif; and a picture cut short must come back from a module (the test
+# picture module, with the windows module's decoder) as run-time error 481, across into a driver
+# that, like the program, may carry its own C++ runtime.
 #   splash_picture_test.sh DRIVER SPLASH-GIF
 set -eu
 work=$(mktemp -d)

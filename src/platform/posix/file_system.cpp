@@ -1,4 +1,4 @@
-#include "platform/posix/posix_file_system.h"
+#include "platform/posix/file_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <csignal>
 #include <vector>
 
-#include "platform/posix/unique_fd.h"
+#include "platform/posix/unique_resource.h"
 #include "platform/run_time_error.h"
 
 namespace pellatone {
@@ -23,8 +23,8 @@ public:
         std::string pattern = folder + "." + name + ".XXXXXX";
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
-        fd_ = UniqueFd(mkostemp(buffer.data(), O_CLOEXEC));
-        if (!fd_.Valid()) throw FolderError(errno);
+        fd_ = posix::UniqueFd(mkostemp(buffer.data(), O_CLOEXEC));
+        if (!fd_) throw FolderError(errno);
         path_.assign(buffer.data());
     }
     TemporaryFile(const TemporaryFile&) = delete;
@@ -43,14 +43,8 @@ public:
     }
     void Keep() { path_.clear(); }
 
-    // The destination folder's failures: a folder that is not there is a missing path.
-    static RunTimeError FolderError(int errnoValue) {
-        if (errnoValue == ENOENT || errnoValue == ENOTDIR) return PathNotFound();
-        return ErrorFromErrno(errnoValue);
-    }
-
 private:
-    UniqueFd fd_;
+    posix::UniqueFd fd_;
     std::string path_;
 };
 
@@ -120,7 +114,7 @@ void CopyContents(int from, int to, const HeldTerminationSignals& signals) {
 // Opens the source for reading, which must be a regular file: a named pipe, a device or a socket
 // is no file to copy (reading it could block for ever or never end) and counts as missing.
 // Nothing but a regular file is even opened, and the open cannot block or take a terminal.
-UniqueFd OpenRegularFile(const std::string& path) {
+posix::UniqueFd OpenRegularFile(const std::string& path) {
     const auto notFound = [](int errnoValue) {
         return errnoValue == ENOENT || errnoValue == ENOTDIR || errnoValue == ENXIO;
     };
@@ -130,8 +124,8 @@ UniqueFd OpenRegularFile(const std::string& path) {
         throw ErrorFromErrno(errno);
     }
     if (!S_ISREG(info.st_mode)) throw FileNotFound();
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!file.Valid()) {
+    posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file) {
         if (notFound(errno)) throw FileNotFound();
         throw ErrorFromErrno(errno);
     }
@@ -151,6 +145,11 @@ mode_t CopyPermissions(mode_t sourceMode) {
 
 }  // namespace
 
+RunTimeError FolderError(int errnoValue) {
+    if (errnoValue == ENOENT || errnoValue == ENOTDIR) return PathNotFound();
+    return ErrorFromErrno(errnoValue);
+}
+
 bool PosixFileSystem::FileExists(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
@@ -162,7 +161,7 @@ bool PosixFileSystem::FileExists(const std::string& path) {
 
 void PosixFileSystem::CopyFile(const std::string& sourcePath,
                                const std::string& destinationFolder) {
-    const UniqueFd source = OpenRegularFile(sourcePath);
+    const posix::UniqueFd source = OpenRegularFile(sourcePath);
     struct stat sourceInfo {};
     if (::fstat(source.Get(), &sourceInfo) != 0) throw ErrorFromErrno(errno);
     const std::size_t slash = sourcePath.rfind('/');

@@ -1,4 +1,4 @@
-#include "platform/posix/message_box.h"
+#include "platform/posix/gui/message_box.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -8,7 +8,9 @@
 
 #include <algorithm>
 
+#include "platform/line_breaks.h"
 #include "platform/platform_services.h"
+#include "platform/posix/gui/display.h"
 
 namespace pellatone {
 
@@ -35,7 +37,8 @@ std::string MessageBoxLabel(const std::string& text) {
     std::string label;
     label.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        // Only CR LF: a lone CR or LF goes to FLTK as it is.
+        if (LineBreakLength(text, i) == 2) {
             label += '\n';
             ++i;
         } else if (text[i] == '@') {
@@ -66,13 +69,8 @@ void ShowMessageBox(const std::string& text) {
     const int boxWidth = textWidth + 2 * kLabelInset;
     const int width = boxWidth + 2 * kMargin;
     const int height = textHeight + 3 * kMargin + kButtonHeight;
-    int screenX = 0;
-    int screenY = 0;
-    int screenW = 0;
-    int screenH = 0;
-    Fl::screen_work_area(screenX, screenY, screenW, screenH, 0);
-
-    Fl_Window box(screenX + (screenW - width) / 2, screenY + (screenH - height) / 2, width, height);
+    const ScreenPoint place = CentredOnWorkArea(width, height);
+    Fl_Window box(place.x, place.y, width, height);
     box.copy_label(std::string(kApplicationTitle).c_str());
     box.xclass("pellatone");
     auto* message = new Fl_Box(kMargin, kMargin, boxWidth, textHeight);

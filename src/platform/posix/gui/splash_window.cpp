@@ -1,4 +1,4 @@
-#include "platform/posix/fltk_splash_window.h"
+#include "platform/posix/gui/fltk_splash_window.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -11,9 +11,9 @@
 #include <span>
 #include <string>
 
-#include "platform/posix/artwork.h"
-#include "platform/posix/display.h"
-#include "platform/posix/gif_picture.h"
+#include "platform/posix/gui/artwork.h"
+#include "platform/posix/gui/display.h"
+#include "platform/posix/gui/gif_picture.h"
 
 namespace pellatone {
 
@@ -61,14 +61,8 @@ public:
     ~FltkSplashWindow() override { Fl::remove_timeout(Timer1, this); }
 
     void Load() {
-        int screenX = 0;
-        int screenY = 0;
-        int screenW = 0;
-        int screenH = 0;
-        Fl::screen_work_area(screenX, screenY, screenW, screenH, 0);
-        frmSplash_ = std::make_unique<SplashFrame>(screenX + (screenW - splash::kClientWidth) / 2,
-                                                   screenY + (screenH - splash::kClientHeight) / 2,
-                                                   background_);
+        const ScreenPoint place = CentredOnWorkArea(splash::kClientWidth, splash::kClientHeight);
+        frmSplash_ = std::make_unique<SplashFrame>(place.x, place.y, background_);
         frmSplash_->copy_label(std::string(splash::kCaption).c_str());
         frmSplash_->xclass("pellatone");
         std::array<const Fl_RGB_Image*, 2> icons = {&icon32Image_, &icon16Image_};

@@ -1,12 +1,15 @@
-#include "platform/posix/display.h"
+#include "platform/posix/gui/display.h"
 
+#include <FL/Fl.H>
 #include <FL/x.H>
 
 #include <chrono>
-#include <cstdlib>
 #include <future>
 #include <string>
+#include <string_view>
 #include <thread>
+
+#include "platform/posix/display_name.h"
 
 namespace pellatone {
 
@@ -35,8 +38,8 @@ struct DisplayState {
 
 DisplayState OpenDisplayOnce() {
     DisplayState state;
-    const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || *name == '\0') return state;
+    const std::string_view name = posix::DisplayName();
+    if (name.empty()) return state;
     // The attempts run on a thread of their own so that a silent display cannot hold the
     // program; a thread still waiting at the deadline is abandoned and ends with the process.
     std::promise<Display*> opened;
@@ -68,5 +71,14 @@ const DisplayState& TheDisplay() {
 bool DisplayAvailable() { return TheDisplay().available; }
 
 std::string DisplayFailure() { return TheDisplay().failure; }
+
+ScreenPoint CentredOnWorkArea(int width, int height) {
+    int screenX = 0;
+    int screenY = 0;
+    int screenW = 0;
+    int screenH = 0;
+    Fl::screen_work_area(screenX, screenY, screenW, screenH, 0);
+    return {screenX + (screenW - width) / 2, screenY + (screenH - height) / 2};
+}
 
 }  // namespace pellatone

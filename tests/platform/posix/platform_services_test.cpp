@@ -1,4 +1,4 @@
-#include "platform/posix/posix_platform_services.h"
+#include "platform/posix/platform_services.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/message_box.h"
 #include "platform/run_time_error.h"
 #include "temporary_folder.h"
 
@@ -90,24 +89,6 @@ TEST(HeadlessServices, UncaughtErrorReportGoesToStandardError) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Pellatone: Run-time error '53':\nPellatone: \nPellatone: File not found\n");
 }
-
-struct LabelCase {
-    std::string text;
-    std::string expected;
-};
-
-void PrintTo(const LabelCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.text); }
-
-class BoxLabel : public ::testing::TestWithParam<LabelCase> {};
-
-TEST_P(BoxLabel, ShowsTheTextLiterally) {
-    EXPECT_EQ(MessageBoxLabel(GetParam().text), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, BoxLabel,
-                         ::testing::Values(LabelCase{"plain", "plain"}, LabelCase{"a\r\nb", "a\nb"},
-                                           LabelCase{"mail@host @@", "mail@@host @@@@"},
-                                           LabelCase{"@\r\n@", "@@\n@@"}));
 
 TEST(EndProgram, FlushesAndEndsWithTheStatus) {
     PosixPlatformServices services(nullptr);

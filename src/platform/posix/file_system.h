@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/run_time_error.h"
 
 namespace pellatone {
 
@@ -13,5 +14,9 @@ public:
     [[nodiscard]] bool FileExists(const std::string& path) override;
     void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) override;
 };
+
+// The error for a folder that could not be used: one that is not there is a missing path,
+// whichever way the system words it.
+RunTimeError FolderError(int errnoValue);
 
 }  // namespace pellatone

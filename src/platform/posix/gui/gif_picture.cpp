@@ -1,13 +1,13 @@
-#include "platform/posix/gif_picture.h"
+#include "platform/posix/gui/gif_picture.h"
 
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "platform/run_time_error.h"
+#include "platform/unique_resource.h"
 
 namespace pellatone {
 
@@ -39,23 +39,22 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int wanted) {
     return static_cast<int>(count);
 }
 
-struct GifCloser {
-    void operator()(GifFileType* gif) const {
-        int ignored = 0;
-        // Closing a file read from memory frees memory only; there is nothing to report.
-        DGifCloseFile(gif, &ignored);
-    }
-};
-using GifFile = std::unique_ptr<GifFileType, GifCloser>;
+void CloseGif(GifFileType* gif) noexcept {
+    int ignored = 0;
+    // Closing a file read from memory frees memory only; there is nothing to report.
+    DGifCloseFile(gif, &ignored);
+}
+using UniqueGifFile = UniqueResource<GifFileType*, &CloseGif>;
 
 }  // namespace
 
 RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
     MemoryReader reader{data};
     int error = D_GIF_SUCCEEDED;
-    const GifFile gif(DGifOpen(&reader, ReadFromMemory, &error));
-    if (!gif) throw InvalidPicture(error);
-    if (DGifSlurp(gif.get()) != GIF_OK) throw InvalidPicture(gif->Error);
+    const UniqueGifFile file(DGifOpen(&reader, ReadFromMemory, &error));
+    if (!file) throw InvalidPicture(error);
+    GifFileType* const gif = file.Get();
+    if (DGifSlurp(gif) != GIF_OK) throw InvalidPicture(gif->Error);
     if (gif->ImageCount < 1 || gif->SWidth <= 0 || gif->SHeight <= 0) {
         throw InvalidPicture(D_GIF_ERR_NO_IMAG_DSCR);
     }

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-// The pictures built into the program from assets/ (see assets/CMakeLists.txt).
+// The pictures built into the windows module from assets/ (see assets/CMakeLists.txt).
 namespace pellatone {
 
 extern const unsigned char kSplashPicture[];

@@ -33,6 +33,10 @@ private:
 // LF or CR) as a line of its own starting with "Pellatone: ".
 std::string HeadlessMessageLine(std::string_view text);
 
+// Writes the text to standard error as HeadlessMessageLine words it, after anything waiting on
+// standard output.
+void WriteHeadlessMessage(std::string_view text);
+
 // Makes the standard streams safe to write to, whatever state the program was started with:
 // closed ones lead to /dev/null, and a broken pipe is a failed write, not the end of the program.
 void PrepareStandardStreams();

@@ -13,4 +13,13 @@ bool DisplayAvailable();
 // empty when it opened, when there is none, or when it plainly refused.
 std::string DisplayFailure();
 
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// Where a window of this size goes to stand in the middle of the first screen's work area (the
+// screen less panels and docks).
+ScreenPoint CentredOnWorkArea(int width, int height);
+
 }  // namespace pellatone

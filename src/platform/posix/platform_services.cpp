@@ -1,4 +1,4 @@
-#include "platform/posix/posix_platform_services.h"
+#include "platform/posix/platform_services.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,22 +12,14 @@
 #include <memory>
 #include <vector>
 
+#include "platform/line_breaks.h"
 #include "platform/platform.h"
+#include "platform/posix/file_system.h"
 #include "platform/posix/gui_module.h"
-#include "platform/posix/posix_file_system.h"
 #include "platform/posix/process_start.h"
+#include "platform/posix/unique_resource.h"
 
 namespace pellatone {
-
-namespace {
-
-// A folder that is not there is a missing path, whichever way the system words it.
-RunTimeError FolderError(int errnoValue) {
-    if (errnoValue == ENOENT || errnoValue == ENOTDIR) return PathNotFound();
-    return ErrorFromErrno(errnoValue);
-}
-
-}  // namespace
 
 std::string HeadlessMessageLine(std::string_view text) {
     std::string prefix(kApplicationTitle);
@@ -35,8 +27,8 @@ std::string HeadlessMessageLine(std::string_view text) {
     // Every line carries the prefix, so that no line of a message stands in a log on its own.
     std::string lines = prefix;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (const std::size_t lineBreak = LineBreakLength(text, i); lineBreak > 0) {
+            i += lineBreak - 1;
             lines += '\n';
             lines += prefix;
         } else {
@@ -59,6 +51,10 @@ void PosixPlatformServices::ShowMessage(const std::string& text) {
         gui_->ShowMessageBox(text);
         return;
     }
+    WriteHeadlessMessage(text);
+}
+
+void WriteHeadlessMessage(std::string_view text) {
     const std::string line = HeadlessMessageLine(text);
     std::fflush(stdout);
     std::fwrite(line.data(), 1, line.size(), stderr);
@@ -89,9 +85,9 @@ std::string RunningProgramFolder() {
 }
 
 std::string PosixPlatformServices::GetWorkingFolder() const {
-    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
+    const posix::UniqueMallocPointer<char> folder(::getcwd(nullptr, 0));
     if (!folder) throw FolderError(errno);
-    return folder.get();
+    return folder.Get();
 }
 
 void PosixPlatformServices::SetWorkingFolder(const std::string& folder) {
