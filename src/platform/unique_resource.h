@@ -35,6 +35,12 @@ public:
         if (old != None) Release(old);
     }
 
+    // For calls that hand a new handle out through a pointer: whatever was owned goes first.
+    [[nodiscard]] Handle* Receive() noexcept {
+        Reset();
+        return &handle_;
+    }
+
     // Returns 0, or the error number of a failed release. The handle is let go either way.
     int Close() noexcept {
         const Handle old = Detach();

@@ -2,47 +2,14 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "platform/unique_resource.h"
 
 namespace pellatone::win32 {
 
-// Owns one handle and gives it back with `Release` when it goes, so no early return or exception
-// can leak it. `Release` is a plain function taking the handle. Every kind of handle the Windows
-// code owns is an alias of this one template.
+// Every kind of handle the Windows code owns is an alias of the one owner template; null means
+// none.
 template <typename Handle, auto Release>
-class UniqueResource {
-public:
-    UniqueResource() = default;
-    explicit UniqueResource(Handle handle) noexcept : handle_(handle) {}
-    UniqueResource(const UniqueResource&) = delete;
-    UniqueResource& operator=(const UniqueResource&) = delete;
-    UniqueResource(UniqueResource&& other) noexcept : handle_(other.Detach()) {}
-    UniqueResource& operator=(UniqueResource&& other) noexcept {
-        if (this != &other) Reset(other.Detach());
-        return *this;
-    }
-    ~UniqueResource() { Reset(); }
-
-    [[nodiscard]] Handle Get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != Handle{}; }
-
-    // Gives up ownership without releasing.
-    Handle Detach() noexcept { return std::exchange(handle_, Handle{}); }
-
-    void Reset(Handle handle = Handle{}) noexcept {
-        const Handle old = std::exchange(handle_, handle);
-        if (old != Handle{}) Release(old);
-    }
-
-    // For calls that hand a new handle out through a pointer: whatever was owned goes first.
-    [[nodiscard]] Handle* Receive() noexcept {
-        Reset();
-        return &handle_;
-    }
-
-private:
-    Handle handle_{};
-};
+using UniqueResource = pellatone::UniqueResource<Handle, Release>;
 
 namespace detail {
 inline void CloseKernelHandle(HANDLE handle) noexcept { ::CloseHandle(handle); }
