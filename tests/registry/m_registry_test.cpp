@@ -321,30 +321,5 @@ TEST_F(RegistryTest, NameTooLongForTheBufferEndsTheListing) {
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kKey), SubKeyList{"a"});
 }
 
-TEST(MemoryRegistryBackend, RefusesToCreateKeysItCouldNotOpen) {
-    MemoryRegistryBackend backend;
-    for (const auto& place :
-         std::vector<std::pair<RegistryKey, std::string>>{{0x80000099, "SOFTWARE"},
-                                                          {kHkeyLocalMachine, "SOFTWARE\\\\Tests"},
-                                                          {kHkeyLocalMachine, "\\SOFTWARE"},
-                                                          {kHkeyLocalMachine, "SOFTWARE\\"}}) {
-        SCOPED_TRACE(place.second);
-        ExpectRunTimeError([&] { backend.CreateKey(place.first, place.second); }, 5,
-                           "Invalid procedure call or argument");
-    }
-    MRegistry registry(backend);
-    EXPECT_TRUE(registry.RegEnumSubKeys(kHkeyLocalMachine, "").empty());
-}
-
-TEST(MemoryRegistryBackend, KeepsTheFirstSpellingOfAName) {
-    MemoryRegistryBackend backend;
-    backend.SetString(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", "A", "1");
-    backend.SetString(kHkeyLocalMachine, "software\\JAVASOFT", "a", "2");
-    MRegistry registry(backend);
-    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "SOFTWARE"), SubKeyList{"JavaSoft"});
-    EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", "A", nullptr),
-              RegistryValue{"2"s});
-}
-
 }  // namespace
 }  // namespace pellatone
