@@ -8,7 +8,7 @@ int main() {
     RunReportingUncaughtErrors(*platform, [&] {
         const std::unique_ptr<FileSystem> fileSystem = CreateFileSystem();
         const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
-        StartupContext context{*platform, *registry, *fileSystem, kHostPathConvention, {}};
+        StartupContext context{{*platform, *registry, *fileSystem, HostPathConvention()}, {}};
         const auto onTimer1Tick = [&](SplashWindow& splash) {
             RunReportingUncaughtErrors(*platform, [&] { RunStartupSequence(&splash, context); });
         };

@@ -9,10 +9,11 @@ namespace pellatone {
 
 void RunStartupSequence(SplashWindow* splash, StartupContext& context) {
     if (splash != nullptr) splash->Unload();
-    FindJavaRuntime(context);
+    FindJavaRuntime(context.services, context.JavaHomeFolder);
     const std::string commandLine = BuildServerCommandLine(
-        context.JavaHomeFolder, context.platform.ApplicationFolder(), context.convention);
-    StartServerProcess(context.platform, commandLine);
+        context.JavaHomeFolder, context.services.platform.ApplicationFolder(),
+        context.services.convention);
+    StartServerProcess(context.services.platform, commandLine);
 }
 
 void RunReportingUncaughtErrors(PlatformServices& platform, const std::function<void()>& body) {

@@ -1,11 +1,20 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
-#include "app/splash_window.h"
 #include "java_runtime/mod_main.h"
+#include "platform/splash_window.h"
 
 namespace pellatone {
+
+// What the start-up sequence shares: the services it runs on and the chosen Java home.
+struct StartupContext {
+    JavaRuntimeServices services;
+
+    // The chosen Java runtime's folder exactly as the registry holds it, or empty.
+    std::string JavaHomeFolder;
+};
 
 // Timer1's handler: unloads the splash window first (so it runs once), has the Java runtime
 // found and prepared, then builds and starts the server's command line. Errors pass on.

@@ -31,31 +31,31 @@ std::optional<std::string> ChooseJavaVersion(const SubKeyList& subKeyNames) {
     return std::nullopt;
 }
 
-void FindJavaRuntime(StartupContext& context) {
-    context.JavaHomeFolder.clear();
-    const std::optional<RunTimeError> error = ErrorRaisedBy([&context] {
+void FindJavaRuntime(const JavaRuntimeServices& services, std::string& JavaHomeFolder) {
+    JavaHomeFolder.clear();
+    const std::optional<RunTimeError> error = ErrorRaisedBy([&services, &JavaHomeFolder] {
         const std::string runtimeKey(kJavaRuntimeKey);
-        if (!context.registry.RegKeyExists(kHkeyLocalMachine, runtimeKey)) {
-            EndForLackOfJava(context.platform, kJavaNotInstalledMessage);
+        if (!services.registry.RegKeyExists(kHkeyLocalMachine, runtimeKey)) {
+            EndForLackOfJava(services.platform, kJavaNotInstalledMessage);
             return;
         }
         const std::optional<std::string> version =
-            ChooseJavaVersion(context.registry.RegEnumSubKeys(kHkeyLocalMachine, runtimeKey));
+            ChooseJavaVersion(services.registry.RegEnumSubKeys(kHkeyLocalMachine, runtimeKey));
         if (!version) {
-            EndForLackOfJava(context.platform, kNoSuitableJavaMessage);
+            EndForLackOfJava(services.platform, kNoSuitableJavaMessage);
             return;
         }
         const std::string home = RegistryValueToText(
-            context.registry.RegReadValue(kHkeyLocalMachine, runtimeKey + "\\" + *version,
-                                          std::string(kJavaHomeValueName), nullptr));
+            services.registry.RegReadValue(kHkeyLocalMachine, runtimeKey + "\\" + *version,
+                                           std::string(kJavaHomeValueName), nullptr));
         if (home.empty()) return;
         // Published before the installation, which may fail without taking it back.
-        context.JavaHomeFolder = home;
-        InstallCommExtension(context, home);
+        JavaHomeFolder = home;
+        InstallCommExtension(services, home);
     });
     if (error) {
-        ShowError(context.platform, *error, kSearchingJvmFailedMessage);
-        context.JavaHomeFolder.clear();
+        ShowError(services.platform, *error, kSearchingJvmFailedMessage);
+        JavaHomeFolder.clear();
     }
 }
 
@@ -63,21 +63,21 @@ std::string_view GsmModemJarFolder(PathConvention convention) {
     return convention == PathConvention::kWindows ? kGsmModemJarWindows : kGsmModemJarPosix;
 }
 
-void InstallCommExtension(StartupContext& context, const std::string& javaHome) {
-    const std::optional<RunTimeError> error = ErrorRaisedBy([&context, &javaHome] {
-        const std::string sourceFolder(GsmModemJarFolder(context.convention));
+void InstallCommExtension(const JavaRuntimeServices& services, const std::string& javaHome) {
+    const std::optional<RunTimeError> error = ErrorRaisedBy([&services, &javaHome] {
+        const std::string sourceFolder(GsmModemJarFolder(services.convention));
         for (const CommExtensionFile& file : kCommExtensionPlan) {
             // Presence alone counts: a file already there is never compared or replaced.
-            if (context.fileSystem.FileExists(
-                    javaHome + InConvention(file.testedSuffix, context.convention))) {
+            if (services.fileSystem.FileExists(
+                    javaHome + InConvention(file.testedSuffix, services.convention))) {
                 continue;
             }
-            context.fileSystem.CopyFile(
+            services.fileSystem.CopyFile(
                 sourceFolder + std::string(file.sourceName),
-                javaHome + InConvention(file.folderSuffix, context.convention));
+                javaHome + InConvention(file.folderSuffix, services.convention));
         }
     });
-    if (error) ShowError(context.platform, *error, kCopyingJarFailedMessage);
+    if (error) ShowError(services.platform, *error, kCopyingJarFailedMessage);
 }
 
 }  // namespace pellatone

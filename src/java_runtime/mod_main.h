@@ -9,24 +9,19 @@
 #include "platform/file_system.h"
 #include "platform/path_convention.h"
 #include "platform/platform_services.h"
+#include "registry/java_runtime_key.h"
 #include "registry/registry_value.h"
 
 namespace pellatone {
 
-// What the start-up sequence shares: the services it runs on and the chosen Java home.
-struct StartupContext {
+// What discovery and the installation run on.
+struct JavaRuntimeServices {
     PlatformServices& platform;
     RegistryAccess& registry;
     FileSystem& fileSystem;
-    PathConvention convention = kHostPathConvention;
-
-    // The chosen Java runtime's folder exactly as the registry holds it, or empty.
-    std::string JavaHomeFolder;
+    PathConvention convention;
 };
 
-// Where Java runtime installers list their versions, one subkey each, under HKEY_LOCAL_MACHINE.
-inline constexpr std::string_view kJavaRuntimeKey = R"(SOFTWARE\JavaSoft\Java Runtime Environment)";
-inline constexpr std::string_view kJavaHomeValueName = "JavaHome";
 inline constexpr double kMinimumJavaVersion = 1.5;
 // Only this many leading characters of a subkey name are read as its version.
 inline constexpr std::size_t kVersionPrefixLength = 3;
@@ -49,10 +44,11 @@ std::string_view VersionPrefix(std::string_view subKeyName);
 // "Type mismatch" for a prefix that is not a number, met before a qualifying name.
 std::optional<std::string> ChooseJavaVersion(const SubKeyList& subKeyNames);
 
-// Chooses the Java runtime, publishes its folder in JavaHomeFolder and installs the serial
-// extension into it. Ends the program when no runtime or no suitable version is listed; any other
-// failure is shown to the user and leaves JavaHomeFolder empty.
-void FindJavaRuntime(StartupContext& context);
+// Chooses the Java runtime, publishes its folder in `JavaHomeFolder` (the setting the start-up
+// sequence reads afterwards) and installs the serial extension into it. Ends the program when no
+// runtime or no suitable version is listed; any other failure is shown to the user and leaves
+// `JavaHomeFolder` empty.
+void FindJavaRuntime(const JavaRuntimeServices& services, std::string& JavaHomeFolder);
 
 // One file of the serial-communication extension. Suffixes follow the Java home directly and are
 // written with backslashes; the copy keeps the source's name, so it lands at the tested path.
@@ -76,6 +72,6 @@ std::string_view GsmModemJarFolder(PathConvention convention);
 
 // Copies each extension file the runtime at `javaHome` lacks. A failure is shown to the user and
 // ends the installation; no error is passed back.
-void InstallCommExtension(StartupContext& context, const std::string& javaHome);
+void InstallCommExtension(const JavaRuntimeServices& services, const std::string& javaHome);
 
 }  // namespace pellatone

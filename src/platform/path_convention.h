@@ -10,12 +10,6 @@ namespace pellatone {
 // application folder, a Java home) are never converted.
 enum class PathConvention { kWindows, kPosix };
 
-#ifdef _WIN32
-inline constexpr PathConvention kHostPathConvention = PathConvention::kWindows;
-#else
-inline constexpr PathConvention kHostPathConvention = PathConvention::kPosix;
-#endif
-
 inline std::string InConvention(std::string_view backslashed, PathConvention convention) {
     std::string result(backslashed);
     if (convention == PathConvention::kPosix) {

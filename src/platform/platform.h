@@ -2,15 +2,18 @@
 
 #include <memory>
 
-#include "app/splash_window.h"
 #include "platform/file_system.h"
+#include "platform/path_convention.h"
 #include "platform/platform_services.h"
+#include "platform/splash_window.h"
 
 namespace pellatone {
 
 // Each platform folder implements these once.
 
 std::unique_ptr<PlatformServices> CreatePlatformServices();
+// How this system spells paths: the fixed paths of the program are turned into it.
+PathConvention HostPathConvention();
 std::unique_ptr<FileSystem> CreateFileSystem();
 
 // Loads frmSplash, shows it centred, arms Timer1 and runs the event loop until no window is left;

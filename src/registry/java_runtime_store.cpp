@@ -1,5 +1,7 @@
 #include "registry/java_runtime_store.h"
 
+#include "registry/java_runtime_key.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -111,9 +113,8 @@ std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
 void RegisterJavaRuntimes(MemoryRegistryBackend& store,
                           std::span<const InstalledJavaRuntime> runtimes) {
     for (const InstalledJavaRuntime& runtime : runtimes) {
-        store.SetString(kHkeyLocalMachine,
-                        std::string(kJavaRuntimeRegistryKey) + "\\" + runtime.version, "JavaHome",
-                        runtime.folder);
+        store.SetString(kHkeyLocalMachine, std::string(kJavaRuntimeKey) + "\\" + runtime.version,
+                        std::string(kJavaHomeValueName), runtime.folder);
     }
 }
 

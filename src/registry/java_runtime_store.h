@@ -13,10 +13,6 @@
 
 namespace pellatone {
 
-// Where Java installers register their runtimes on Windows, under HKEY_LOCAL_MACHINE.
-inline constexpr const char* kJavaRuntimeRegistryKey =
-    "SOFTWARE\\JavaSoft\\Java Runtime Environment";
-
 // The folders that Linux distributions install Java runtimes into.
 [[nodiscard]] std::vector<std::filesystem::path> StandardJavaRuntimeFolders();
 

@@ -29,11 +29,10 @@ std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view keyPa
 
 }  // namespace
 
-MemoryRegistryBackend::MemoryRegistryBackend() {
-    for (const RegistryKey root :
-         {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig}) {
-        roots_.emplace(root, std::make_unique<Key>());
-    }
+MemoryRegistryBackend::MemoryRegistryBackend() { AddRoot(kHkeyLocalMachine); }
+
+void MemoryRegistryBackend::AddRoot(RegistryKey root) {
+    roots_.emplace(root, std::make_unique<Key>());
 }
 
 MemoryRegistryBackend::~MemoryRegistryBackend() = default;
@@ -83,10 +82,6 @@ void MemoryRegistryBackend::SetString(RegistryKey root, const std::string& keyPa
     SetValue(root, keyPath, valueName, registry_type::kString, std::move(data));
 }
 
-void MemoryRegistryBackend::RefuseAccess(RegistryKey root, const std::string& keyPath) {
-    Create(root, keyPath).refusesAccess = true;
-}
-
 RegistryStatus MemoryRegistryBackend::OpenKey(RegistryKey root, const std::string& keyPath,
                                               RegistryKey& opened) {
     Key* key = Resolve(root);
@@ -98,17 +93,13 @@ RegistryStatus MemoryRegistryBackend::OpenKey(RegistryKey root, const std::strin
         if (found == key->subKeys.end()) return registry_status::kFileNotFound;
         key = found->second.get();
     }
-    if (key->refusesAccess) return registry_status::kAccessDenied;
     opened = nextHandle_;
     nextHandle_ += 4;
     handles_.emplace(opened, key);
-    ++opens_;
     return registry_status::kSuccess;
 }
 
-void MemoryRegistryBackend::CloseKey(RegistryKey key) noexcept {
-    if (handles_.erase(key) == 0) ++strayCloses_;
-}
+void MemoryRegistryBackend::CloseKey(RegistryKey key) noexcept { handles_.erase(key); }
 
 RegistryStatus MemoryRegistryBackend::EnumKey(RegistryKey key, std::uint32_t index,
                                               std::span<char> name) {
@@ -129,7 +120,6 @@ RegistryStatus MemoryRegistryBackend::EnumKey(RegistryKey key, std::uint32_t ind
 RegistryStatus MemoryRegistryBackend::QueryValue(RegistryKey key, const std::string& valueName,
                                                  std::uint32_t& type, std::span<std::uint8_t> data,
                                                  std::uint32_t& size) {
-    ++queries_;
     const Key* holder = Resolve(key);
     if (holder == nullptr) return registry_status::kInvalidHandle;
     const auto found = holder->values.find(valueName);

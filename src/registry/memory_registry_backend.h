@@ -13,30 +13,21 @@
 
 namespace pellatone {
 
-// More predefined roots, for stores that hold keys beside HKEY_LOCAL_MACHINE.
-inline constexpr RegistryKey kHkeyClassesRoot = 0x80000000;
-inline constexpr RegistryKey kHkeyCurrentUser = 0x80000001;
-inline constexpr RegistryKey kHkeyUsers = 0x80000003;
-inline constexpr RegistryKey kHkeyCurrentConfig = 0x80000005;
-
-// A registry held in memory: keys under the predefined roots, each with subkeys (unique ignoring
-// case, listed in case-insensitive name order) and values kept as raw type and bytes. It counts
-// what is opened, closed and queried so that callers can be checked for leaks and extra reads.
-class MemoryRegistryBackend final : public RegistryBackend {
+// A registry held in memory: keys under HKEY_LOCAL_MACHINE, each with subkeys (unique ignoring
+// case, listed in case-insensitive name order) and values kept as raw type and bytes.
+class MemoryRegistryBackend : public RegistryBackend {
 public:
     MemoryRegistryBackend();
     ~MemoryRegistryBackend() override;
 
     // Filling the store. Missing keys on the way are created; a name that differs only in case
-    // from an existing one reaches the existing key. An invalid root or a path with an empty
+    // from an existing one reaches the existing key. An unknown root or a path with an empty
     // component raises RunTimeError 5.
     void CreateKey(RegistryKey root, const std::string& keyPath);
     void SetValue(RegistryKey root, const std::string& keyPath, const std::string& valueName,
                   std::uint32_t type, std::vector<std::uint8_t> data);
     void SetString(RegistryKey root, const std::string& keyPath, const std::string& valueName,
                    const std::string& text);
-    // From now on opening this existing key is refused with kAccessDenied.
-    void RefuseAccess(RegistryKey root, const std::string& keyPath);
 
     RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
                            RegistryKey& opened) override;
@@ -45,12 +36,9 @@ public:
     RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
                               std::span<std::uint8_t> data, std::uint32_t& size) override;
 
-    // Handles opened and not yet closed.
-    [[nodiscard]] std::size_t OpenHandleCount() const noexcept { return handles_.size(); }
-    // CloseKey calls for anything that is not an open handle, a predefined root among them.
-    [[nodiscard]] std::size_t StrayCloseCount() const noexcept { return strayCloses_; }
-    [[nodiscard]] std::size_t OpenCount() const noexcept { return opens_; }
-    [[nodiscard]] std::size_t QueryCount() const noexcept { return queries_; }
+protected:
+    // Another predefined root, empty, for stores that hold keys beside HKEY_LOCAL_MACHINE.
+    void AddRoot(RegistryKey root);
 
 private:
     struct Key;
@@ -60,7 +48,6 @@ private:
     };
     struct Key {
         std::string name;
-        bool refusesAccess = false;
         std::map<std::string, std::unique_ptr<Key>, NameLessIgnoringCase> subKeys;
         std::map<std::string, Value, NameLessIgnoringCase> values;
         // The subkeys by enumeration index, so that listing a key takes linear time. Keys are
@@ -74,9 +61,6 @@ private:
     std::map<RegistryKey, std::unique_ptr<Key>> roots_;
     std::map<RegistryKey, Key*> handles_;
     RegistryKey nextHandle_ = 0x1000;
-    std::size_t strayCloses_ = 0;
-    std::size_t opens_ = 0;
-    std::size_t queries_ = 0;
 };
 
 }  // namespace pellatone

@@ -62,8 +62,8 @@ public:
     FakePlatform platform{log};
     FakeRegistry registry{log};
     FakeFileSystem fileSystem{log};
-    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows,
-                           "C:\\left over"};
+    JavaRuntimeServices services{platform, registry, fileSystem, PathConvention::kWindows};
+    std::string JavaHomeFolder = "C:\\left over";
     std::optional<int> endedWith;
 
     // One runtime listed under `version` with the given JavaHome.
@@ -80,7 +80,7 @@ public:
     }
     void Run() {
         try {
-            FindJavaRuntime(context);
+            FindJavaRuntime(services, JavaHomeFolder);
         } catch (const ProgramEnded& ended) {
             endedWith = ended.exitStatus;
         }
@@ -107,7 +107,7 @@ TEST_P(FindJavaRuntimeCase, ConversesAndPublishesAsExpected) {
     c.arrange(*this);
     Run();
     EXPECT_THAT(log, ElementsAreArray(c.log));
-    EXPECT_EQ(context.JavaHomeFolder, c.javaHomeFolder);
+    EXPECT_EQ(JavaHomeFolder, c.javaHomeFolder);
     EXPECT_EQ(endedWith, c.endsProgram ? std::optional<int>(2) : std::nullopt);
     EXPECT_THAT(registry.rootsUsed, Each(kHkeyLocalMachine));
     EXPECT_THAT(registry.defaultsGiven, Each(false));
@@ -246,7 +246,7 @@ TEST_F(FindJavaRuntimeTest, TrailingBackslashIsKeptAndPassedOnUnchanged) {
     ListRuntime("1.6.0", std::string("C:\\jre\\"));
     GiveRuntimeAllFiles("C:\\jre\\");
     Run();
-    EXPECT_EQ(context.JavaHomeFolder, "C:\\jre\\");
+    EXPECT_EQ(JavaHomeFolder, "C:\\jre\\");
     EXPECT_THAT(log, ::testing::Contains(Exists("C:\\jre\\\\lib\\ext\\Comm.jar")));
     EXPECT_THAT(platform.messages, IsEmpty());
 }
@@ -254,7 +254,7 @@ TEST_F(FindJavaRuntimeTest, TrailingBackslashIsKeptAndPassedOnUnchanged) {
 TEST_F(FindJavaRuntimeTest, JavaHomeIsPublishedBeforeTheFirstFileTest) {
     ListRuntime("1.6.0", std::string(kHome));
     std::vector<std::string> seen;
-    fileSystem.onFileExists = [&](const std::string&) { seen.push_back(context.JavaHomeFolder); };
+    fileSystem.onFileExists = [&](const std::string&) { seen.push_back(JavaHomeFolder); };
     GiveRuntimeAllFiles(kHome);
     Run();
     EXPECT_THAT(seen, ElementsAre(kHome, kHome, kHome, kHome));
@@ -264,7 +264,7 @@ TEST_F(FindJavaRuntimeTest, CopyFailureLeavesJavaHomePublishedAndAddsNothing) {
     ListRuntime("1.6.0", std::string(kHome));
     fileSystem.failures.emplace(kCommJar, RunTimeError(70, "Permission denied"));
     Run();
-    EXPECT_EQ(context.JavaHomeFolder, kHome);
+    EXPECT_EQ(JavaHomeFolder, kHome);
     EXPECT_THAT(platform.messages, ElementsAre("Permission denied", kCopyError));
     EXPECT_FALSE(endedWith.has_value());
 }
@@ -310,10 +310,10 @@ TEST_P(FindJavaRuntimeForeignError, TakesTheErrorPath) {
     ThrowingRegistry registry{log, GetParam().thrower};
     registry.subKeys[kKey] = {"1.6.0"};
     FakeFileSystem fileSystem{log};
-    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, "C:\\x"};
-    FindJavaRuntime(context);
+    std::string JavaHomeFolder = "C:\\x";
+    FindJavaRuntime({platform, registry, fileSystem, PathConvention::kWindows}, JavaHomeFolder);
     EXPECT_THAT(platform.messages, ElementsAre(GetParam().description, kSearchError));
-    EXPECT_EQ(context.JavaHomeFolder, "");
+    EXPECT_EQ(JavaHomeFolder, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -359,11 +359,10 @@ TEST_P(ErrorEscapingTheInstallation, EmptiesThePublishedJavaHome) {
     registry.subKeys[kKey + "\\1.6.0"] = {};
     registry.values[kKey + "\\1.6.0|JavaHome"] = std::string(kHome);
     FakeFileSystem fileSystem{log};
-    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows,
-                           "C:\\left over"};
-    FindJavaRuntime(context);
+    std::string JavaHomeFolder = "C:\\left over";
+    FindJavaRuntime({platform, registry, fileSystem, PathConvention::kWindows}, JavaHomeFolder);
     EXPECT_THAT(platform.messages, ElementsAreArray(GetParam().messages));
-    EXPECT_EQ(context.JavaHomeFolder, "");
+    EXPECT_EQ(JavaHomeFolder, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(BoxFails, ErrorEscapingTheInstallation,
@@ -387,7 +386,7 @@ TEST_F(FindJavaRuntimeTest, CommaLocaleDoesNotChangeTheChoice) {
     GiveRuntimeAllFiles("C:\\jre5");
     Run();
     EXPECT_THAT(log, ::testing::Contains(ReadJavaHome("1.5.0_06")));
-    EXPECT_EQ(context.JavaHomeFolder, "C:\\jre5");
+    EXPECT_EQ(JavaHomeFolder, "C:\\jre5");
     EXPECT_THAT(platform.messages, IsEmpty());
 }
 

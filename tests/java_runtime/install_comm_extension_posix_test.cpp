@@ -95,20 +95,20 @@ protected:
         }
         fileSystem_ =
             std::make_unique<RedirectedFileSystem>(CreateFileSystem(), sources_.string() + "/");
-        context_ = std::make_unique<StartupContext>(
-            StartupContext{platform_, registry_, *fileSystem_, PathConvention::kPosix, {}});
+        services_ = std::make_unique<JavaRuntimeServices>(
+            JavaRuntimeServices{platform_, registry_, *fileSystem_, PathConvention::kPosix});
     }
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(root_, ignored);
     }
-    void Install() { InstallCommExtension(*context_, home_.string()); }
+    void Install() { InstallCommExtension(*services_, home_.string()); }
 
     std::vector<std::string> log_;
     FakePlatform platform_{log_};
     FakeRegistry registry_{log_};
     std::unique_ptr<FileSystem> fileSystem_;
-    std::unique_ptr<StartupContext> context_;
+    std::unique_ptr<JavaRuntimeServices> services_;
     fs::path root_;
     fs::path home_;
     fs::path sources_;

@@ -72,7 +72,7 @@ protected:
     FakePlatform platform{log};
     FakeRegistry registry{log};
     FakeFileSystem fileSystem{log};
-    StartupContext context{platform, registry, fileSystem, GetParam().convention, GetParam().home};
+    JavaRuntimeServices services{platform, registry, fileSystem, GetParam().convention};
     const Layout& layout = GetParam();
 
     // A runtime with its three folders and a complete source folder.
@@ -86,7 +86,7 @@ protected:
     [[nodiscard]] std::string Copy(int row) const {
         return "copy file: " + layout.source.at(row - 1) + " -> " + layout.folder.at(row - 1);
     }
-    void Install() { InstallCommExtension(context, layout.home); }
+    void Install() { InstallCommExtension(services, layout.home); }
 };
 
 TEST_P(InstallCommExtensionTest, CopiesEveryMissingFileInPlanOrder) {
@@ -158,13 +158,6 @@ TEST_P(InstallCommExtensionTest, FailingExistenceTestStopsTheInstallation) {
                                  "message: " + kCopyError));
 }
 
-TEST_P(InstallCommExtensionTest, LeavesJavaHomeFolderAlone) {
-    fileSystem.files.clear();
-    context.JavaHomeFolder = "untouched";
-    Install();
-    EXPECT_EQ(context.JavaHomeFolder, "untouched");
-}
-
 INSTANTIATE_TEST_SUITE_P(BothConventions, InstallCommExtensionTest,
                          ::testing::Values(kWindowsLayout, kPosixLayout),
                          [](const auto& info) { return std::string(info.param.label); });
@@ -174,12 +167,11 @@ TEST(InstallCommExtension, TrailingBackslashGivesDoubledBackslashes) {
     FakePlatform platform{log};
     FakeRegistry registry{log};
     FakeFileSystem fileSystem{log};
-    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, {}};
     fileSystem.files = {"C:\\jre\\\\lib\\ext\\Comm.jar", "C:\\jre\\\\lib\\javax.comm.properties",
                         "C:\\jre\\\\bin\\Win32com.dll"};
     fileSystem.files.insert("C:\\maradel\\GsmModemJar\\jdc.jar");
     fileSystem.folders.insert("C:\\jre\\\\lib\\ext\\");
-    InstallCommExtension(context, "C:\\jre\\");
+    InstallCommExtension({platform, registry, fileSystem, PathConvention::kWindows}, "C:\\jre\\");
     EXPECT_THAT(log, ElementsAre("file exists: C:\\jre\\\\lib\\ext\\Comm.jar",
                                  "file exists: C:\\jre\\\\lib\\javax.comm.properties",
                                  "file exists: C:\\jre\\\\bin\\Win32com.dll",
@@ -200,8 +192,8 @@ TEST(InstallCommExtension, NeverPassesAnErrorBack) {
     FakePlatform platform{log};
     FakeRegistry registry{log};
     ThrowingFileSystem fileSystem{log};
-    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, {}};
-    EXPECT_NO_THROW(InstallCommExtension(context, "C:\\jre"));
+    EXPECT_NO_THROW(InstallCommExtension({platform, registry, fileSystem, PathConvention::kWindows},
+                                         "C:\\jre"));
     EXPECT_THAT(platform.messages, ElementsAre("stream broke", kCopyError));
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/splash_window.h"
 #include "platform/platform_services.h"
+#include "platform/splash_window.h"
 
 namespace pellatone::testing {
 

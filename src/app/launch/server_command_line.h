@@ -13,7 +13,6 @@ inline constexpr std::string_view kServerMainClass = "VEXMORA.Frame11";
 // eleven class-path entries under the application folder, each quoted, and the main class.
 // Pure text work: nothing is checked, trimmed or added beyond the fixed pieces.
 std::string BuildServerCommandLine(std::string_view javaHomeFolder,
-                                   std::string_view applicationFolder,
-                                   PathConvention convention = kHostPathConvention);
+                                   std::string_view applicationFolder, PathConvention convention);
 
 }  // namespace pellatone

@@ -2,8 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -11,7 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/posix/posix_platform_services.h"
+#include "platform/posix/display_name.h"
+#include "platform/posix/platform_services.h"
+#include "platform/posix/unique_resource.h"
 #include "platform/run_time_error.h"
 
 namespace pellatone {
@@ -24,33 +24,6 @@ constexpr int kErrorInLoadingDll = 48;
 RunTimeError LoaderError(const std::string& fallback) {
     const char* reason = ::dlerror();
     return {kErrorInLoadingDll, reason != nullptr ? reason : fallback};
-}
-
-struct LibraryCloser {
-    void operator()(void* handle) const {
-        // Loaded with RTLD_NODELETE, the module stays mapped; this only drops our reference.
-        ::dlclose(handle);
-    }
-};
-
-// A fresh status for one call into the module.
-PellatoneGuiStatus NoError() {
-    PellatoneGuiStatus status{};
-    status.number = 0;
-    status.description[0] = '\0';
-    return status;
-}
-
-// Raises the module's error, if it reported one, on this side of the boundary.
-void RaiseIfFailed(const PellatoneGuiStatus& status) {
-    if (status.number != 0) throw RunTimeError(status.number, status.description);
-}
-
-void WriteHeadlessLine(const std::string& text) {
-    const std::string line = HeadlessMessageLine(text);
-    std::fflush(stdout);
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
 }
 
 // The module's splash window as Timer1's handler sees it.
@@ -88,21 +61,21 @@ int Timer1Tick(void* context, void* splash) {
 }  // namespace
 
 bool GuiModule::OpenDisplay(std::string& whyNot) {
-    PellatoneGuiStatus status = NoError();
+    PellatoneGuiStatus status = NoGuiError();
     const bool open = table_.open_display(&status) != 0;
     whyNot = open ? std::string() : std::string(status.description);
     return open;
 }
 
 void GuiModule::ShowMessageBox(const std::string& text) {
-    PellatoneGuiStatus status = NoError();
+    PellatoneGuiStatus status = NoGuiError();
     table_.show_message_box(text.data(), text.size(), &status);
     RaiseIfFailed(status);
 }
 
 bool GuiModule::RunSplashWindow(const Timer1Handler& onTimer1Tick) {
     Timer1Context context{table_, onTimer1Tick, nullptr};
-    PellatoneGuiStatus status = NoError();
+    PellatoneGuiStatus status = NoGuiError();
     const bool shown = table_.run_splash_window(Timer1Tick, &context, &status) != 0;
     if (context.error) std::rethrow_exception(context.error);
     RaiseIfFailed(status);
@@ -111,25 +84,31 @@ bool GuiModule::RunSplashWindow(const Timer1Handler& onTimer1Tick) {
 
 void GuiModule::HideAllWindows() { table_.hide_all_windows(); }
 
-RgbPicture GuiModule::DecodePicture(std::span<const unsigned char> gif) {
-    PellatoneGuiStatus status = NoError();
-    PellatoneGuiPicture decoded{};
-    table_.decode_picture(gif.data(), gif.size(), &decoded, &status);
-    RaiseIfFailed(status);
-    RgbPicture picture{decoded.width, decoded.height,
-                       std::vector<unsigned char>(decoded.pixels, decoded.pixels + decoded.size)};
-    table_.release_picture(&decoded);
-    return picture;
+PellatoneGuiStatus NoGuiError() {
+    PellatoneGuiStatus status{};
+    status.number = 0;
+    status.description[0] = '\0';
+    return status;
+}
+
+void RaiseIfFailed(const PellatoneGuiStatus& status) {
+    if (status.number != 0) throw RunTimeError(status.number, status.description);
+}
+
+void* LoadModuleEntry(const std::string& path, const char* entry) {
+    // Local: its symbols (its own copies of ours among them) stay its own. Never unloaded: its
+    // windows and the libraries behind them may be in use until the process ends.
+    const posix::UniqueLibrary library(
+        ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
+    if (!library) throw LoaderError(path + ": cannot be loaded");
+    void* function = ::dlsym(library.Get(), entry);
+    if (function == nullptr) throw LoaderError(path + ": no " + entry);
+    // Loaded with RTLD_NODELETE, the module stays mapped when the owner drops our reference.
+    return function;
 }
 
 GuiModule& LoadGuiModule(const std::string& path) {
-    // Local: its symbols (its own copies of ours among them) stay its own. Never unloaded: its
-    // windows and the libraries behind them may be in use until the process ends.
-    const std::unique_ptr<void, LibraryCloser> library(
-        ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
-    if (!library) throw LoaderError(path + ": cannot be loaded");
-    void* entry = ::dlsym(library.get(), kGuiModuleEntry);
-    if (entry == nullptr) throw LoaderError(path + ": no " + kGuiModuleEntry);
+    void* entry = LoadModuleEntry(path, kGuiModuleEntry);
     // POSIX guarantees that a function's address survives the trip through void*.
     const PellatoneGuiTable* table = reinterpret_cast<PellatoneGuiEntry>(entry)();
     if (table == nullptr) {
@@ -151,20 +130,19 @@ GuiModule& LoadGuiModule(const std::string& path) {
 
 GuiModule* DisplayGui() {
     static GuiModule* const gui = []() -> GuiModule* {
-        const char* display = std::getenv("DISPLAY");
-        if (display == nullptr || *display == '\0') return nullptr;
+        if (posix::DisplayName().empty()) return nullptr;
         GuiModule* loaded = nullptr;
         const std::optional<RunTimeError> error = ErrorRaisedBy([&] {
             loaded = &LoadGuiModule(RunningProgramFolder() + "/" + std::string(kGuiModuleFileName));
         });
         if (error) {
-            WriteHeadlessLine("Running without windows; the windows module did not load: " +
-                              error->Description());
+            WriteHeadlessMessage("Running without windows; the windows module did not load: " +
+                                 error->Description());
             return nullptr;
         }
         std::string whyNot;
         if (loaded->OpenDisplay(whyNot)) return loaded;
-        if (!whyNot.empty()) WriteHeadlessLine("Running without windows; " + whyNot);
+        if (!whyNot.empty()) WriteHeadlessMessage("Running without windows; " + whyNot);
         return nullptr;
     }();
     return gui;

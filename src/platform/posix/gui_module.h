@@ -1,12 +1,10 @@
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 
-#include "app/splash_window.h"
-#include "platform/posix/gif_picture.h"
 #include "platform/posix/gui_module_abi.h"
+#include "platform/splash_window.h"
 
 namespace pellatone {
 
@@ -36,10 +34,6 @@ public:
     // Takes every window of the program off the screen at once.
     void HideAllWindows();
 
-    // Decodes a GIF the way the splash window decodes its pictures; raises RunTimeError 481
-    // when the data is not a complete GIF.
-    RgbPicture DecodePicture(std::span<const unsigned char> gif);
-
 private:
     const PellatoneGuiTable& table_;
 };
@@ -53,6 +47,16 @@ inline constexpr const char* kGuiModuleEntry = "pellatone_gui_open";
 // process, since its windows and the libraries they use may be in use until the very end.
 // Raises RunTimeError 48 with the loader's own explanation when it cannot be loaded.
 GuiModule& LoadGuiModule(const std::string& path);
+
+// Loads the shared object at the path for good, as LoadGuiModule does, and returns the address of
+// its exported function `entry`. Raises RunTimeError 48 with the loader's own explanation.
+void* LoadModuleEntry(const std::string& path, const char* entry);
+
+// A fresh status for one call across the table.
+PellatoneGuiStatus NoGuiError();
+
+// Raises the error a call across the table reported, if any, on this side of it.
+void RaiseIfFailed(const PellatoneGuiStatus& status);
 
 // The module beside the running program, loaded and with its display opened, or null to run
 // headless: DISPLAY unset or empty, the display not opening, or the module not loading (the

@@ -8,7 +8,7 @@
 #include <cstddef>
 
 // Raised whenever the table below changes shape: a program refuses a module of another shape.
-inline constexpr int kPellatoneGuiAbiVersion = 2;
+inline constexpr int kPellatoneGuiAbiVersion = 3;
 
 extern "C" {
 
@@ -17,15 +17,6 @@ extern "C" {
 struct PellatoneGuiStatus {
     int number;
     char description[1024];
-};
-
-// A decoded picture: width * height pixels of red, green and blue bytes, rows from the top. The
-// module allocates the pixels; release_picture hands them back.
-struct PellatoneGuiPicture {
-    int width;
-    int height;
-    unsigned char* pixels;
-    std::size_t size;
 };
 
 // Timer1's handler as the program hands it over, with the splash window to pass on to
@@ -44,9 +35,6 @@ struct PellatoneGuiTable {
                              PellatoneGuiStatus* status);
     void (*unload_splash_window)(void* splash);
     void (*hide_all_windows)();
-    void (*decode_picture)(const unsigned char* gif, std::size_t size, PellatoneGuiPicture* picture,
-                           PellatoneGuiStatus* status);
-    void (*release_picture)(PellatoneGuiPicture* picture);
 };
 
 // The module's one exported function; the table lives as long as the module.

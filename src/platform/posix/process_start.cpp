@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/command_line_arguments.h"
+#include "platform/posix/unique_resource.h"
 #include "platform/run_time_error.h"
 
 namespace pellatone {
@@ -20,29 +22,13 @@ void Check(int result) {
     if (result != 0) throw ErrorFromErrno(result);
 }
 
-class SpawnFileActions {
-public:
-    SpawnFileActions() { Check(posix_spawn_file_actions_init(&actions_)); }
-    SpawnFileActions(const SpawnFileActions&) = delete;
-    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-    ~SpawnFileActions() { posix_spawn_file_actions_destroy(&actions_); }
-    posix_spawn_file_actions_t* Get() { return &actions_; }
-
-private:
-    posix_spawn_file_actions_t actions_{};
-};
-
-class SpawnAttributes {
-public:
-    SpawnAttributes() { Check(posix_spawnattr_init(&attributes_)); }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-    posix_spawnattr_t* Get() { return &attributes_; }
-
-private:
-    posix_spawnattr_t attributes_{};
-};
+// A spawn object initialised in place, where it then stays.
+template <typename Owner, typename Object, int (*Initialise)(Object*)>
+Owner NewSpawnObject() {
+    auto object = std::make_unique<Object>();
+    Check(Initialise(object.get()));
+    return Owner(object.release());
+}
 
 }  // namespace
 
@@ -50,7 +36,8 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) throw FileNotFound();
 
-    SpawnFileActions actions;
+    const auto actions = NewSpawnObject<posix::UniqueSpawnFileActions, posix_spawn_file_actions_t,
+                                        &posix_spawn_file_actions_init>();
     Check(posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0));
     Check(posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
     Check(posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO));
@@ -61,7 +48,8 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
         Check(posix_spawn_file_actions_addchdir_np(actions.Get(), workingFolder.c_str()));
     }
 
-    SpawnAttributes attributes;
+    const auto attributes =
+        NewSpawnObject<posix::UniqueSpawnAttributes, posix_spawnattr_t, &posix_spawnattr_init>();
     // Its own session, so no hang-up or signal meant for ours reaches it; and none of our blocked
     // or ignored signals carries over into it.
     sigset_t noSignals;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/win32_error.h"
+#include "platform/win32/system_error.h"
 
 namespace pellatone::win32 {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/win32/win32_error.h"
+#include "platform/win32/system_error.h"
 
 namespace pellatone::win32 {
 
@@ -20,37 +20,22 @@ RunTimeError PictureError(const std::string& what) {
     return {kSystemErrorNumber, "The splash picture could not be " + what};
 }
 
+void ShutDownGdiplus(ULONG_PTR token) noexcept { Gdiplus::GdiplusShutdown(token); }
+void DisposeBitmap(Gdiplus::GpBitmap* bitmap) noexcept { gdiplus::GdipDisposeImage(bitmap); }
+
+// GDI+ runs from its start to the shutdown its token is given back to.
+using UniqueGdiplusToken = UniqueResource<ULONG_PTR, &ShutDownGdiplus>;
+using UniqueGdiplusBitmap = UniqueResource<Gdiplus::GpBitmap*, &DisposeBitmap>;
+
 // GDI+ is started for one decoding and shut down again.
-class GdiplusSession {
-public:
-    GdiplusSession() {
-        const Gdiplus::GdiplusStartupInput input;
-        if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) {
-            throw PictureError("decoded: GDI+ did not start");
-        }
+UniqueGdiplusToken StartGdiplus() {
+    const Gdiplus::GdiplusStartupInput input;
+    UniqueGdiplusToken token;
+    if (Gdiplus::GdiplusStartup(token.Receive(), &input, nullptr) != Gdiplus::Ok) {
+        throw PictureError("decoded: GDI+ did not start");
     }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-    ~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
-
-private:
-    ULONG_PTR token_ = 0;
-};
-
-class GdiplusBitmap {
-public:
-    GdiplusBitmap() = default;
-    GdiplusBitmap(const GdiplusBitmap&) = delete;
-    GdiplusBitmap& operator=(const GdiplusBitmap&) = delete;
-    ~GdiplusBitmap() {
-        if (bitmap_ != nullptr) gdiplus::GdipDisposeImage(bitmap_);
-    }
-    Gdiplus::GpBitmap** Receiver() { return &bitmap_; }
-    [[nodiscard]] Gdiplus::GpBitmap* Get() const { return bitmap_; }
-
-private:
-    Gdiplus::GpBitmap* bitmap_ = nullptr;
-};
+    return token;
+}
 
 }  // namespace
 
@@ -60,10 +45,10 @@ Picture DecodePicture(std::span<const std::byte> encoded) {
         reinterpret_cast<const BYTE*>(encoded.data()), static_cast<UINT>(encoded.size())));
     if (!stream) throw PictureError("read: out of memory");
 
-    const GdiplusSession session;
-    GdiplusBitmap decoded;
-    if (gdiplus::GdipCreateBitmapFromStream(stream.Get(), decoded.Receiver()) != Gdiplus::Ok ||
-        decoded.Get() == nullptr) {
+    const UniqueGdiplusToken session = StartGdiplus();
+    UniqueGdiplusBitmap decoded;
+    if (gdiplus::GdipCreateBitmapFromStream(stream.Get(), decoded.Receive()) != Gdiplus::Ok ||
+        !decoded) {
         throw PictureError("decoded");
     }
     UINT width = 0;

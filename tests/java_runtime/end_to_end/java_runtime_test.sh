@@ -68,7 +68,7 @@ scenario=$1
 program=$2
 work=$3
 here=$(cd "$(dirname "$0")" && pwd -P)
-. "$here/../../posix/stand_in.sh"
+. "$here/../../platform/posix/stand_in.sh"
 
 skip() {
     echo "SKIPPED: $*"

@@ -26,8 +26,8 @@ scenario=$1
 program=$2
 stand_in=$3
 clicker=$4
-# shellcheck source=tests/win32/wine_e2e_common.sh
-. "$(dirname "$0")/../../win32/wine_e2e_common.sh"
+# shellcheck source=tests/platform/win32/wine_e2e_common.sh
+. "$(dirname "$0")/../../platform/win32/wine_e2e_common.sh"
 
 require_display
 use_own_prefix java-runtime

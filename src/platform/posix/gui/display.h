@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace pellatone {
+
+// Whether there is an X display to show windows on. The first call opens the display named by
+// DISPLAY and hands it to FLTK; without DISPLAY, or when it cannot be opened, the program runs
+// headless. The answer does not change afterwards.
+bool DisplayAvailable();
+
+// Why the display did not open, when the user should hear it (a display that does not answer);
+// empty when it opened, when there is none, or when it plainly refused.
+std::string DisplayFailure();
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// Where a window of this size goes to stand in the middle of the first screen's work area (the
+// screen less panels and docks).
+ScreenPoint CentredOnWorkArea(int width, int height);
+
+}  // namespace pellatone

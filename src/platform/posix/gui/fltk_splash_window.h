@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/splash_window.h"
+
+namespace pellatone {
+
+// frmSplash in FLTK, inside the windows module: loads it, shows it centred, arms Timer1 and runs
+// the event loop until no window is left. Returns false, having shown nothing, without a display.
+bool RunFltkSplashWindow(const Timer1Handler& onTimer1Tick);
+
+}  // namespace pellatone

@@ -1,0 +1,101 @@
+#include "platform/posix/gui/gif_picture.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "platform/run_time_error.h"
+#include "platform/unique_resource.h"
+
+namespace pellatone {
+
+namespace {
+
+constexpr int kInvalidPicture = 481;
+
+RunTimeError InvalidPicture(const std::string& reason) {
+    return {kInvalidPicture, "Invalid picture: " + reason};
+}
+
+RunTimeError InvalidPicture(int gifError) {
+    const char* reason = GifErrorString(gifError);
+    return InvalidPicture(reason != nullptr ? reason : "GIF error " + std::to_string(gifError));
+}
+
+struct MemoryReader {
+    std::span<const unsigned char> data;
+    std::size_t position = 0;
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int wanted) {
+    auto* reader = static_cast<MemoryReader*>(gif->UserData);
+    if (wanted <= 0) return 0;
+    const std::size_t count =
+        std::min(static_cast<std::size_t>(wanted), reader->data.size() - reader->position);
+    if (count > 0) std::memcpy(buffer, reader->data.data() + reader->position, count);
+    reader->position += count;
+    return static_cast<int>(count);
+}
+
+void CloseGif(GifFileType* gif) noexcept {
+    int ignored = 0;
+    // Closing a file read from memory frees memory only; there is nothing to report.
+    DGifCloseFile(gif, &ignored);
+}
+using UniqueGifFile = UniqueResource<GifFileType*, &CloseGif>;
+
+}  // namespace
+
+RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
+    MemoryReader reader{data};
+    int error = D_GIF_SUCCEEDED;
+    const UniqueGifFile file(DGifOpen(&reader, ReadFromMemory, &error));
+    if (!file) throw InvalidPicture(error);
+    GifFileType* const gif = file.Get();
+    if (DGifSlurp(gif) != GIF_OK) throw InvalidPicture(gif->Error);
+    if (gif->ImageCount < 1 || gif->SWidth <= 0 || gif->SHeight <= 0) {
+        throw InvalidPicture(D_GIF_ERR_NO_IMAG_DSCR);
+    }
+
+    const SavedImage& frame = gif->SavedImages[0];
+    const GifImageDesc& desc = frame.ImageDesc;
+    const ColorMapObject* colours = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
+    if (colours == nullptr) throw InvalidPicture(D_GIF_ERR_NO_COLOR_MAP);
+
+    RgbPicture picture;
+    picture.width = gif->SWidth;
+    picture.height = gif->SHeight;
+    picture.pixels.assign(static_cast<std::size_t>(picture.width) * picture.height * 3, 0);
+
+    // Parts of the screen the frame does not cover show the background colour.
+    if (gif->SColorMap != nullptr && gif->SBackGroundColor < gif->SColorMap->ColorCount) {
+        const GifColorType background = gif->SColorMap->Colors[gif->SBackGroundColor];
+        for (std::size_t i = 0; i < picture.pixels.size(); i += 3) {
+            picture.pixels[i] = background.Red;
+            picture.pixels[i + 1] = background.Green;
+            picture.pixels[i + 2] = background.Blue;
+        }
+    }
+
+    for (int row = 0; row < desc.Height; ++row) {
+        const int y = desc.Top + row;
+        if (y < 0 || y >= picture.height) continue;
+        for (int column = 0; column < desc.Width; ++column) {
+            const int x = desc.Left + column;
+            if (x < 0 || x >= picture.width) continue;
+            const int index = frame.RasterBits[static_cast<std::size_t>(row) * desc.Width + column];
+            if (index >= colours->ColorCount)
+                throw InvalidPicture("colour index outside the palette");
+            const GifColorType colour = colours->Colors[index];
+            const std::size_t at = (static_cast<std::size_t>(y) * picture.width + x) * 3;
+            picture.pixels[at] = colour.Red;
+            picture.pixels[at + 1] = colour.Green;
+            picture.pixels[at + 2] = colour.Blue;
+        }
+    }
+    return picture;
+}
+
+}  // namespace pellatone

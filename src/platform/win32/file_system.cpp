@@ -1,0 +1,208 @@
+#include <windows.h>
+// The file-system interface has its own CopyFile; the W call is named in full where meant.
+#undef CopyFile
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/file_name.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/wide_text.h"
+
+namespace pellatone {
+
+namespace {
+
+using win32::UniqueKernelHandle;
+using win32::WideFromUtf8;
+
+// CreateFileW fails with INVALID_HANDLE_VALUE, which the owner must not take for a handle.
+UniqueKernelHandle OwnFile(HANDLE handle) {
+    return UniqueKernelHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+// The attributes of whatever a program opening the path reaches: symbolic links are followed, so
+// a dangling one is as absent as on POSIX systems. ERROR_SUCCESS, or why nothing was reached.
+DWORD AttributesBehindLinks(const std::wstring& path, DWORD& attributes) {
+    // No access asked for, so the file's sharing mode cannot stand in the way; the flag lets
+    // folders be opened too.
+    const UniqueKernelHandle file = OwnFile(
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || ::GetFileInformationByHandle(file.Get(), &information) == 0) {
+        return ::GetLastError();
+    }
+    attributes = information.dwFileAttributes;
+    return ERROR_SUCCESS;
+}
+
+// The attributes a copy takes over from its source, as CopyFileW does.
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+// Names taken by files left from earlier runs are skipped; past this many, something else is wrong.
+constexpr unsigned kTemporaryNameAttempts = 100;
+
+// The source, open for reading, with what it is.
+struct OpenSource {
+    UniqueKernelHandle file;
+    BY_HANDLE_FILE_INFORMATION information{};
+};
+
+OpenSource OpenSourceFile(const std::wstring& path) {
+    OpenSource source;
+    source.file = OwnFile(::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!source.file) {
+        const DWORD errorCode = ::GetLastError();
+        // Its folder missing too, the source is still a file that is not there.
+        if (win32::MeansNotFound(errorCode)) throw FileNotFound();
+        throw win32::ErrorFromWin32(errorCode);
+    }
+    if (::GetFileInformationByHandle(source.file.Get(), &source.information) == 0) {
+        throw win32::LastError();
+    }
+    // Only a file can be copied; a folder named as the source is no file that exists.
+    if ((source.information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        throw FileNotFound();
+    }
+    return source;
+}
+
+// A copy being written beside its destination, under a name of its own: the destination's name,
+// the process id and a count, so no other copy meets it. Removed again unless renamed into place.
+class TemporaryFile {
+public:
+    TemporaryFile(const std::wstring& folder, std::wstring_view name) {
+        static unsigned count = 0;
+        const std::wstring stem = folder + L"~" + std::wstring(name) + L"." +
+                                  std::to_wstring(::GetCurrentProcessId()) + L"-";
+        for (unsigned attempt = 1;; ++attempt) {
+            std::wstring path = stem + std::to_wstring(count++) + L".tmp";
+            file_ = OwnFile(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file_) {
+                path_ = std::move(path);
+                return;
+            }
+            const DWORD errorCode = ::GetLastError();
+            const bool taken = errorCode == ERROR_FILE_EXISTS || errorCode == ERROR_ALREADY_EXISTS;
+            if (!taken || attempt == kTemporaryNameAttempts) {
+                throw win32::FolderErrorFromWin32(errorCode);
+            }
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        file_.Reset();
+        if (path_.empty()) return;
+        // Best effort: the error that brought us here is the one the user needs to see. A
+        // read-only attribute taken over from the source would make DeleteFileW refuse.
+        ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path_.c_str());
+    }
+
+    [[nodiscard]] HANDLE Handle() const { return file_.Get(); }
+    [[nodiscard]] const std::wstring& Path() const { return path_; }
+    void Close() { file_.Reset(); }
+    void Keep() { path_.clear(); }
+
+private:
+    UniqueKernelHandle file_;
+    std::wstring path_;
+};
+
+void CopyContents(HANDLE from, HANDLE to) {
+    std::vector<unsigned char> buffer(std::size_t{64} * 1024);
+    while (true) {
+        DWORD count = 0;
+        if (::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr) ==
+            0) {
+            throw win32::LastError();
+        }
+        if (count == 0) return;
+        DWORD written = 0;
+        if (::WriteFile(to, buffer.data(), count, &written, nullptr) == 0) {
+            throw win32::LastError();
+        }
+        if (written != count) throw win32::ErrorFromWin32(ERROR_WRITE_FAULT);
+    }
+}
+
+// The source's attributes and time of last change, as CopyFileW would have carried them over.
+void TakeOverAttributes(HANDLE file, const BY_HANDLE_FILE_INFORMATION& source) {
+    FILE_BASIC_INFO basic{};
+    basic.LastWriteTime.LowPart = source.ftLastWriteTime.dwLowDateTime;
+    basic.LastWriteTime.HighPart = static_cast<LONG>(source.ftLastWriteTime.dwHighDateTime);
+    // Zero would mean "leave them as they are".
+    basic.FileAttributes = source.dwFileAttributes & kCopiedAttributes;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)) == 0) {
+        throw win32::LastError();
+    }
+}
+
+class Win32FileSystem final : public FileSystem {
+public:
+    [[nodiscard]] bool FileExists(const std::string& path) override {
+        DWORD attributes = 0;
+        const DWORD errorCode = AttributesBehindLinks(WideFromUtf8(path), attributes);
+        if (errorCode == ERROR_SUCCESS) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        if (win32::MeansNotFound(errorCode)) return false;
+        throw win32::ErrorFromWin32(errorCode);
+    }
+
+    void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) override {
+        const std::wstring sourceName = WideFromUtf8(sourcePath);
+        std::wstring folder = WideFromUtf8(destinationFolder);
+        if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+
+        const OpenSource source = OpenSourceFile(sourceName);
+        RequireFolder(folder);
+        const std::wstring_view name = win32::FileNameOf(sourceName);
+        const std::wstring destination = folder + std::wstring(name);
+        RefuseReadOnly(destination);
+
+        // The copy is written under a name of its own beside its destination, flushed to the
+        // disk and only then renamed into place, so the destination is never seen half written,
+        // not even after a power cut.
+        TemporaryFile temporary(folder, name);
+        CopyContents(source.file.Get(), temporary.Handle());
+        TakeOverAttributes(temporary.Handle(), source.information);
+        if (::FlushFileBuffers(temporary.Handle()) == 0) throw win32::LastError();
+        temporary.Close();
+        if (::MoveFileExW(temporary.Path().c_str(), destination.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+            throw win32::LastError();
+        }
+        temporary.Keep();
+    }
+
+private:
+    // Windows refuses to replace a read-only file; say so before copying, the same everywhere.
+    static void RefuseReadOnly(const std::wstring& destination) {
+        const DWORD attributes = ::GetFileAttributesW(destination.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            throw PathFileAccessError();
+        }
+    }
+
+    static void RequireFolder(const std::wstring& folder) {
+        DWORD attributes = 0;
+        const DWORD errorCode = AttributesBehindLinks(folder, attributes);
+        if (errorCode != ERROR_SUCCESS) throw win32::FolderErrorFromWin32(errorCode);
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) throw PathNotFound();
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> CreateFileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace pellatone

@@ -1,0 +1,98 @@
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/module_folder.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/wide_text.h"
+
+namespace pellatone {
+
+namespace {
+
+using win32::UniqueKernelHandle;
+using win32::Utf8FromWide;
+using win32::WideFromUtf8;
+
+const std::wstring& ApplicationTitle() {
+    static const std::wstring title = WideFromUtf8(kApplicationTitle);
+    return title;
+}
+
+class Win32PlatformServices final : public PlatformServices {
+public:
+    void ShowMessage(const std::string& text) override {
+        if (::MessageBoxW(nullptr, WideFromUtf8(text).c_str(), ApplicationTitle().c_str(), MB_OK) ==
+            0) {
+            throw win32::LastError();
+        }
+    }
+
+    void EndProgram(int exitStatus) override { ::ExitProcess(static_cast<UINT>(exitStatus)); }
+
+    [[nodiscard]] std::string ApplicationFolder() const override {
+        return Utf8FromWide(win32::FolderOfModulePath(win32::RunningProgramPath()));
+    }
+
+    [[nodiscard]] std::string GetWorkingFolder() const override {
+        // The size asked for includes the terminating null; a folder changed in between makes
+        // the second call ask for more again.
+        std::wstring folder;
+        for (;;) {
+            const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+            if (needed == 0) throw win32::FolderErrorFromWin32(::GetLastError());
+            folder.resize(needed);
+            const DWORD length = ::GetCurrentDirectoryW(needed, folder.data());
+            if (length == 0) throw win32::FolderErrorFromWin32(::GetLastError());
+            if (length < needed) {
+                folder.resize(length);
+                return Utf8FromWide(folder);
+            }
+        }
+    }
+
+    void SetWorkingFolder(const std::string& folder) override {
+        if (::SetCurrentDirectoryW(WideFromUtf8(folder).c_str()) == 0) {
+            throw win32::FolderErrorFromWin32(::GetLastError());
+        }
+    }
+
+    void StartProcess(const std::string& commandLine) override {
+        // CreateProcessW may write into the command line, so it gets a copy of its own.
+        std::wstring writable = WideFromUtf8(commandLine);
+        writable.push_back(L'\0');
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION started{};
+        if (::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &started) == 0) {
+            throw win32::LastError();
+        }
+        // The process runs on by itself: nothing waits for it or keeps its handles.
+        const UniqueKernelHandle process(started.hProcess);
+        const UniqueKernelHandle thread(started.hThread);
+    }
+
+    void ReportUncaughtError(const RunTimeError& error) override {
+        const std::wstring report = WideFromUtf8(UncaughtErrorReport(error));
+        if (::MessageBoxW(nullptr, report.c_str(), ApplicationTitle().c_str(), MB_OK) == 0) {
+            // No box could be shown; leave the report where a debugger or tracer sees it.
+            ::OutputDebugStringW((ApplicationTitle() + L": " + report + L"\n").c_str());
+        }
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<PlatformServices> CreatePlatformServices() {
+    return std::make_unique<Win32PlatformServices>();
+}
+
+PathConvention HostPathConvention() { return PathConvention::kWindows; }
+
+}  // namespace pellatone

@@ -1,0 +1,220 @@
+#include <windows.h>
+
+#include <exception>
+#include <utility>
+
+#include "platform/platform.h"
+#include "platform/win32/resource_ids.h"
+#include "platform/win32/splash_picture.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/window_placement.h"
+
+namespace pellatone {
+
+namespace {
+
+using win32::UniqueIcon;
+using win32::UniqueMemoryDeviceContext;
+using win32::UniqueWindow;
+
+constexpr wchar_t kWindowClassName[] = L"PellatoneSplashWindow";
+constexpr UINT_PTR kTimer1Id = 1;
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kWindowExStyle = 0;
+
+// Image1: the picture stretched into its box at the client area's top-left corner.
+constexpr RECT kImage1Bounds{0, 0, splash::kImageWidth, splash::kImageHeight};
+
+// The registered window class, unregistered when the window is gone.
+class WindowClass {
+public:
+    WindowClass(HINSTANCE instance, WNDPROC procedure, HICON bigIcon, HICON smallIcon)
+        : instance_(instance) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = bigIcon;
+        windowClass.hIconSm = smallIcon;
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = kWindowClassName;
+        if (::RegisterClassExW(&windowClass) == 0) throw win32::LastError();
+    }
+    WindowClass(const WindowClass&) = delete;
+    WindowClass& operator=(const WindowClass&) = delete;
+    ~WindowClass() { ::UnregisterClassW(kWindowClassName, instance_); }
+
+private:
+    HINSTANCE instance_;
+};
+
+UniqueIcon LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    HANDLE icon = ::LoadImageW(instance, MAKEINTRESOURCEW(PELLATONE_IDI_PROGRAM), IMAGE_ICON,
+                               ::GetSystemMetrics(widthMetric), ::GetSystemMetrics(heightMetric),
+                               LR_DEFAULTCOLOR);
+    if (icon == nullptr) throw win32::LastError();
+    return UniqueIcon(static_cast<HICON>(icon));
+}
+
+// frmSplash: the window, its picture and Timer1.
+class Win32SplashWindow final : public SplashWindow {
+public:
+    Win32SplashWindow(const Timer1Handler& onTimer1Tick, win32::Picture picture)
+        : onTimer1Tick_(onTimer1Tick), picture_(std::move(picture)) {}
+    Win32SplashWindow(const Win32SplashWindow&) = delete;
+    Win32SplashWindow& operator=(const Win32SplashWindow&) = delete;
+    ~Win32SplashWindow() override { Unload(); }
+
+    void Create(HINSTANCE instance) {
+        RECT frame{0, 0, splash::kClientWidth, splash::kClientHeight};
+        if (::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle) == 0) {
+            throw win32::LastError();
+        }
+        RECT workArea{};
+        if (::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0) == 0) {
+            throw win32::LastError();
+        }
+        const RECT placed = win32::CentredWindowRect(
+            workArea, {frame.right - frame.left, frame.bottom - frame.top});
+        const std::wstring caption = win32::WideFromUtf8(splash::kCaption);
+        HWND created =
+            ::CreateWindowExW(kWindowExStyle, kWindowClassName, caption.c_str(), kWindowStyle,
+                              placed.left, placed.top, placed.right - placed.left,
+                              placed.bottom - placed.top, nullptr, nullptr, instance, this);
+        if (created == nullptr) throw win32::LastError();
+        window_.Reset(created);
+        // Timer1 is enabled from the moment the window is loaded.
+        if (::SetTimer(window_.Get(), kTimer1Id, splash::kTimer1IntervalMs, nullptr) == 0) {
+            throw win32::LastError();
+        }
+    }
+
+    void Show() const {
+        ::ShowWindow(window_.Get(), SW_SHOWDEFAULT);
+        ::UpdateWindow(window_.Get());
+    }
+
+    [[nodiscard]] bool IsLoaded() const { return window_.operator bool(); }
+
+    // Takes any error that left a handler, so it crosses no Windows frame.
+    [[nodiscard]] std::exception_ptr TakeError() { return std::exchange(error_, nullptr); }
+
+    void Unload() override {
+        if (!window_) return;
+        ::KillTimer(window_.Get(), kTimer1Id);
+        window_.Reset();
+    }
+
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+        // Windows hands pointers over as integers: the creation data, and the window's own object
+        // kept in its user data.
+        if (message == WM_NCCREATE) {
+            // NOLINTNEXTLINE(performance-no-int-to-ptr)
+            const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+        }
+        const LONG_PTR stored = ::GetWindowLongPtrW(window, GWLP_USERDATA);
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
+        auto* self = reinterpret_cast<Win32SplashWindow*>(stored);
+        if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+        try {
+            return self->Handle(window, message, wParam, lParam);
+        } catch (...) {
+            self->error_ = std::current_exception();
+            self->Unload();
+            return 0;
+        }
+    }
+
+private:
+    LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_TIMER:
+                if (wParam != kTimer1Id) break;
+                if (!ticked_) {
+                    ticked_ = true;
+                    onTimer1Tick_(*this);
+                }
+                return 0;
+            case WM_ERASEBKGND:
+                return 1;  // WM_PAINT covers every pixel.
+            case WM_PAINT:
+                Paint(window);
+                return 0;
+            case WM_NCDESTROY:
+                // The window is going: close the handle's ownership without a second destroy.
+                ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+                if (window_.Get() == window) window_.Detach();
+                break;
+            default:
+                break;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    void Paint(HWND window) const {
+        PAINTSTRUCT paint{};
+        HDC target = ::BeginPaint(window, &paint);
+        if (target == nullptr) return;
+        RECT client{};
+        ::GetClientRect(window, &client);
+        // Beyond the picture, when the window is made larger, the usual window colour.
+        ::FillRect(target, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+        // The memory context goes before EndPaint, as soon as the picture is drawn.
+        if (const UniqueMemoryDeviceContext memory(::CreateCompatibleDC(target)); memory) {
+            HDC source = memory.Get();
+            HGDIOBJ previous = ::SelectObject(source, picture_.bitmap.Get());
+            // The background picture, unscaled from the top-left corner ...
+            ::BitBlt(target, 0, 0, picture_.width, picture_.height, source, 0, 0, SRCCOPY);
+            // ... and Image1 over it, the same picture stretched into its box.
+            ::SetStretchBltMode(target, HALFTONE);
+            ::SetBrushOrgEx(target, 0, 0, nullptr);
+            ::StretchBlt(target, kImage1Bounds.left, kImage1Bounds.top,
+                         kImage1Bounds.right - kImage1Bounds.left,
+                         kImage1Bounds.bottom - kImage1Bounds.top, source, 0, 0, picture_.width,
+                         picture_.height, SRCCOPY);
+            ::SelectObject(source, previous);
+        }
+        ::EndPaint(window, &paint);
+    }
+
+    const Timer1Handler& onTimer1Tick_;
+    win32::Picture picture_;
+    UniqueWindow window_;
+    bool ticked_ = false;
+    std::exception_ptr error_;
+};
+
+}  // namespace
+
+bool RunSplashWindow(const Timer1Handler& onTimer1Tick) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const UniqueIcon bigIcon = LoadProgramIcon(instance, SM_CXICON, SM_CYICON);
+    const UniqueIcon smallIcon = LoadProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    const WindowClass windowClass(instance, &Win32SplashWindow::WindowProcedure, bigIcon.Get(),
+                                  smallIcon.Get());
+    Win32SplashWindow splash(
+        onTimer1Tick,
+        win32::DecodePicture(win32::ProgramResourceData(PELLATONE_IDR_SPLASH_PICTURE)));
+    splash.Create(instance);
+    splash.Show();
+
+    // The loop ends once the window is gone, whether Timer1's handler unloaded it or the user
+    // closed it; no WM_QUIT is posted, since it would cut short the handler's message boxes.
+    MSG message{};
+    while (splash.IsLoaded()) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1) throw win32::LastError();
+        if (got == 0) break;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    if (std::exception_ptr error = splash.TakeError()) std::rethrow_exception(error);
+    return true;
+}
+
+}  // namespace pellatone

@@ -1,0 +1,69 @@
+#include "platform/win32/system_error.h"
+
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/wide_text.h"
+
+namespace pellatone::win32 {
+
+namespace {
+
+bool IsTrailingBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+
+}  // namespace
+
+std::string SystemErrorDescription(DWORD errorCode) {
+    // FormatMessageW allocates the text and hands it over through its buffer argument.
+    UniqueLocalText buffer;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
+    std::wstring_view text;
+    if (length != 0 && buffer) text = std::wstring_view(buffer.Get(), length);
+    while (!text.empty() && IsTrailingBlank(text.back())) text.remove_suffix(1);
+    if (text.empty()) return "System error " + std::to_string(errorCode);
+    return Utf8FromWide(text);
+}
+
+RunTimeError ErrorFromWin32(DWORD errorCode) {
+    switch (errorCode) {
+        case ERROR_FILE_NOT_FOUND:
+            return FileNotFound();
+        case ERROR_PATH_NOT_FOUND:
+            return PathNotFound();
+        case ERROR_ACCESS_DENIED:
+            return PathFileAccessError();
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return {error_number::kDiskFull, "Disk full"};
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_IO_DEVICE:
+            return {error_number::kDeviceIoError, "Device I/O error"};
+        default:
+            return {kSystemErrorNumber, SystemErrorDescription(errorCode)};
+    }
+}
+
+bool MeansNotFound(DWORD errorCode) {
+    switch (errorCode) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            return true;
+        default:
+            return false;
+    }
+}
+
+RunTimeError FolderErrorFromWin32(DWORD errorCode) {
+    // A file where the folder should be is no folder either.
+    if (MeansNotFound(errorCode) || errorCode == ERROR_DIRECTORY) return PathNotFound();
+    return ErrorFromWin32(errorCode);
+}
+
+RunTimeError LastError() { return ErrorFromWin32(::GetLastError()); }
+
+}  // namespace pellatone::win32

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/run_time_error.h"
+
+namespace pellatone::win32 {
+
+// The run-time error number given to a Win32 failure that no classic number fits; its
+// description is then the system's own. One number for all of them, as on POSIX systems.
+inline constexpr int kSystemErrorNumber = error_number::kPathFileAccessError;
+
+// Maps a Win32 error code onto the run-time error the user sees: the classic numbers and texts
+// where one fits (file not found 53, path not found 76, access denied 75, ...), else
+// kSystemErrorNumber with the system's description.
+RunTimeError ErrorFromWin32(DWORD errorCode);
+
+// The same for an operation on a folder: a missing or invalid folder is "Path not found".
+RunTimeError FolderErrorFromWin32(DWORD errorCode);
+
+// Whether an error code means "nothing is there" (a missing file, folder, drive or share, or a
+// name that cannot exist) rather than "could not look".
+bool MeansNotFound(DWORD errorCode);
+
+// ErrorFromWin32 of GetLastError(); call it straight after the failing call.
+RunTimeError LastError();
+
+// The system's description of an error code, without the line break and blanks it ends with;
+// "System error N" when the system has none.
+std::string SystemErrorDescription(DWORD errorCode);
+
+}  // namespace pellatone::win32

@@ -1,0 +1,163 @@
+#include "platform/posix/gui/gif_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/posix/gui/artwork.h"
+#include "platform/run_time_error.h"
+
+namespace pellatone {
+namespace {
+
+struct Rgb {
+    int red;
+    int green;
+    int blue;
+    bool operator==(const Rgb&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Rgb& colour) {
+    return out << "rgb(" << colour.red << "," << colour.green << "," << colour.blue << ")";
+}
+
+Rgb PixelAt(const RgbPicture& picture, int x, int y) {
+    const std::size_t at = (static_cast<std::size_t>(y) * picture.width + x) * 3;
+    return {picture.pixels.at(at), picture.pixels.at(at + 1), picture.pixels.at(at + 2)};
+}
+
+std::span<const unsigned char> SplashBytes() { return {kSplashPicture, kSplashPictureSize}; }
+
+TEST(GifPicture, SplashPictureHasItsFullSize) {
+    const RgbPicture picture = DecodeGifPicture(SplashBytes());
+    EXPECT_EQ(picture.width, 487);
+    EXPECT_EQ(picture.height, 517);
+    EXPECT_EQ(picture.pixels.size(), 487u * 517u * 3u);
+}
+
+TEST(GifPicture, IconsHaveTheirSizes) {
+    EXPECT_EQ(DecodeGifPicture({kIcon32Picture, kIcon32PictureSize}).width, 32);
+    EXPECT_EQ(DecodeGifPicture({kIcon32Picture, kIcon32PictureSize}).height, 32);
+    EXPECT_EQ(DecodeGifPicture({kIcon16Picture, kIcon16PictureSize}).width, 16);
+    EXPECT_EQ(DecodeGifPicture({kIcon16Picture, kIcon16PictureSize}).height, 16);
+}
+
+struct PixelCase {
+    int x;
+    int y;
+    Rgb expected;
+};
+
+void PrintTo(const PixelCase& c, std::ostream* out) { *out << c.x << "," << c.y; }
+
+class SplashPixel : public ::testing::TestWithParam<PixelCase> {};
+
+// Reference colours as ImageMagick reports them (convert splash.gif -format '%[pixel:p{x,y}]').
+TEST_P(SplashPixel, MatchesImageMagick) {
+    static const RgbPicture picture = DecodeGifPicture(SplashBytes());
+    const PixelCase& c = GetParam();
+    EXPECT_EQ(PixelAt(picture, c.x, c.y), c.expected) << "at " << c.x << "," << c.y;
+}
+
+INSTANTIATE_TEST_SUITE_P(Corners, SplashPixel,
+                         ::testing::Values(PixelCase{0, 0, {11, 61, 99}},
+                                           PixelCase{486, 0, {44, 87, 120}},
+                                           PixelCase{0, 516, {59, 144, 180}},
+                                           PixelCase{486, 516, {29, 127, 168}}));
+INSTANTIATE_TEST_SUITE_P(
+    Drawing, SplashPixel,
+    ::testing::Values(PixelCase{243, 273, {11, 61, 99}}, PixelCase{200, 160, {143, 211, 239}},
+                      PixelCase{243, 200, {255, 255, 255}}, PixelCase{400, 90, {46, 97, 130}},
+                      PixelCase{60, 470, {58, 140, 175}}, PixelCase{243, 355, {115, 166, 190}},
+                      PixelCase{200, 5, {11, 62, 100}}, PixelCase{300, 510, {28, 125, 166}}));
+
+// A tiny GIF: a screen of `screenWidth` x 1 with a two-colour palette (red, green) and background
+// colour 0, holding one 1 x 1 frame at `left` whose pixel has the colour index `index` (0 to 3;
+// 2 and 3 lie outside the palette).
+std::vector<unsigned char> TinyGif(int screenWidth, int left, int index) {
+    std::vector<unsigned char> gif = {'G', 'I', 'F', '8', '9', 'a'};
+    const std::array<unsigned char, 13> rest = {static_cast<unsigned char>(screenWidth),
+                                                0,
+                                                1,
+                                                0,
+                                                0x80,
+                                                0,
+                                                0,  // screen, 2-colour table
+                                                0xFF,
+                                                0,
+                                                0,
+                                                0,
+                                                0xFF,
+                                                0};  // red, green
+    gif.insert(gif.end(), rest.begin(), rest.end());
+    const std::array<unsigned char, 10> descriptor = {
+        0x2C, static_cast<unsigned char>(left), 0, 0, 0, 1, 0, 1, 0, 0};
+    gif.insert(gif.end(), descriptor.begin(), descriptor.end());
+    // LZW with a minimum code size of 2: the 3-bit codes clear (4), the index, end (5).
+    const unsigned bits = 4u | (static_cast<unsigned>(index) << 3u) | (5u << 6u);
+    const std::array<unsigned char, 6> data = {
+        2, 2,   static_cast<unsigned char>(bits & 0xFFu), static_cast<unsigned char>(bits >> 8u),
+        0, 0x3B};
+    gif.insert(gif.end(), data.begin(), data.end());
+    return gif;
+}
+
+TEST(GifPicture, FrameColourComesFromThePalette) {
+    const RgbPicture picture = DecodeGifPicture(TinyGif(1, 0, 1));
+    ASSERT_EQ(picture.width, 1);
+    EXPECT_EQ(PixelAt(picture, 0, 0), (Rgb{0, 255, 0}));
+}
+
+TEST(GifPicture, ScreenOutsideTheFrameShowsTheBackgroundColour) {
+    const RgbPicture picture = DecodeGifPicture(TinyGif(3, 1, 1));
+    ASSERT_EQ(picture.width, 3);
+    EXPECT_EQ(PixelAt(picture, 0, 0), (Rgb{255, 0, 0}));
+    EXPECT_EQ(PixelAt(picture, 1, 0), (Rgb{0, 255, 0}));
+    EXPECT_EQ(PixelAt(picture, 2, 0), (Rgb{255, 0, 0}));
+}
+
+TEST(GifPicture, IndexOutsideThePaletteIsInvalid) {
+    try {
+        (void)DecodeGifPicture(TinyGif(1, 0, 3));
+        FAIL() << "no error";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.Number(), 481);
+        EXPECT_EQ(error.Description(), "Invalid picture: colour index outside the palette");
+    }
+}
+
+class DamagedGif : public ::testing::TestWithParam<std::size_t> {};
+
+// Cuts in the header, the palette, the frame header, the picture data, and the lost trailer.
+TEST_P(DamagedGif, TruncatedDataRaisesInvalidPicture) {
+    const std::size_t keep = GetParam() == SIZE_MAX ? kSplashPictureSize - 1 : GetParam();
+    const std::vector<unsigned char> cut(kSplashPicture, kSplashPicture + keep);
+    try {
+        (void)DecodeGifPicture(cut);
+        FAIL() << "no error for " << keep << " bytes";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.Number(), 481);
+        EXPECT_EQ(error.Description().rfind("Invalid picture: ", 0), 0u) << error.Description();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, DamagedGif,
+                         ::testing::Values(0, 3, 6, 12, 13, 500, 781, 792, 8000, SIZE_MAX));
+
+TEST(GifPicture, WrongSignatureIsNotAGif) {
+    std::vector<unsigned char> data(kSplashPicture, kSplashPicture + kSplashPictureSize);
+    data[0] = 'P';
+    try {
+        (void)DecodeGifPicture(data);
+        FAIL() << "no error";
+    } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.Number(), 481);
+        EXPECT_NE(error.Description().find("GIF"), std::string::npos) << error.Description();
+    }
+}
+
+}  // namespace
+}  // namespace pellatone

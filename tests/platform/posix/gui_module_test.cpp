@@ -1,0 +1,142 @@
+#include "platform/posix/gui_module.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "picture_module.h"
+#include "platform/posix/gui/artwork.h"
+#include "platform/posix/platform_services.h"
+#include "platform/run_time_error.h"
+#include "temporary_folder.h"
+
+namespace pellatone {
+namespace {
+
+using testing::DecodeInPictureModule;
+using testing::TemporaryFolder;
+using testing::WriteFile;
+
+constexpr int kErrorInLoadingDll = 48;
+
+RunTimeError ErrorOf(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const RunTimeError& error) {
+        return error;
+    }
+    return {0, "no error"};
+}
+
+std::string ModuleBesideThisProgram() {
+    return RunningProgramFolder() + "/" + std::string(kGuiModuleFileName);
+}
+
+// The shared object that holds a function of the C library's maths, as the loader sees it.
+std::string LibraryOf(void* function) {
+    Dl_info info{};
+    if (::dladdr(function, &info) == 0 || info.dli_fname == nullptr) return "(unknown)";
+    return info.dli_fname;
+}
+
+// ---- Failures ------------------------------------------------------------------------------
+
+struct LoadFailure {
+    std::string name;
+    // What to put where the module is looked for; "<missing>" puts nothing there.
+    std::string contents;
+    std::string reason;
+};
+
+void PrintTo(const LoadFailure& c, std::ostream* out) { *out << c.name; }
+
+class GuiModuleLoadFailure : public ::testing::TestWithParam<LoadFailure> {};
+
+TEST_P(GuiModuleLoadFailure, RaisesErrorInLoadingDllWithTheLoadersReason) {
+    TemporaryFolder folder;
+    const std::string path = folder / std::string(kGuiModuleFileName);
+    if (GetParam().contents != "<missing>") WriteFile(path, GetParam().contents);
+    const RunTimeError error = ErrorOf([&] { (void)LoadGuiModule(path); });
+    EXPECT_EQ(error.Number(), kErrorInLoadingDll);
+    EXPECT_EQ(error.Description(), path + ": " + GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GuiModuleLoadFailure,
+    ::testing::Values(LoadFailure{"Missing", "<missing>",
+                                  "cannot open shared object file: No such file or directory"},
+                      LoadFailure{"Empty", "", "file too short"},
+                      LoadFailure{"NotAnObject", std::string(128, 'x'), "invalid ELF header"}),
+    [](const ::testing::TestParamInfo<LoadFailure>& info) { return info.param.name; });
+
+TEST(GuiModuleLoad, ALibraryWithoutTheEntryIsRefused) {
+    // The maths library is a real shared object, loaded already, without our entry.
+    const std::string library = LibraryOf(reinterpret_cast<void*>(&::cbrt));
+    ASSERT_NE(library, "(unknown)");
+    const RunTimeError error = ErrorOf([&] { (void)LoadGuiModule(library); });
+    EXPECT_EQ(error.Number(), kErrorInLoadingDll);
+    EXPECT_EQ(error.Description(), library + ": undefined symbol: pellatone_gui_open");
+}
+
+// ---- The real module -----------------------------------------------------------------------
+
+TEST(GuiModuleLoad, TheModuleBesideTheProgramLoadsOnceAndStaysPrivate) {
+    GuiModule& first = LoadGuiModule(ModuleBesideThisProgram());
+    GuiModule& second = LoadGuiModule(ModuleBesideThisProgram());
+    EXPECT_EQ(&first, &second);
+    // Loaded locally: its symbols do not join the program's.
+    EXPECT_EQ(::dlsym(RTLD_DEFAULT, kGuiModuleEntry), nullptr);
+    // And it stays loaded although the loader let go of its handle.
+    void* handle = ::dlopen(ModuleBesideThisProgram().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(handle, nullptr) << ::dlerror();
+    ::dlclose(handle);
+}
+
+TEST(GuiModuleErrors, ARunTimeErrorRaisedInsideTheModuleIsCaughtAsOne) {
+    const std::vector<unsigned char> notAGif = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
+    bool caught = false;
+    try {
+        (void)DecodeInPictureModule(notAGif);
+    } catch (const RunTimeError& error) {
+        caught = true;
+        EXPECT_EQ(error.Number(), 481);
+        EXPECT_EQ(error.Description().rfind("Invalid picture: ", 0), 0U) << error.Description();
+    } catch (...) {
+        ADD_FAILURE() << "the module's RunTimeError was not caught as a RunTimeError";
+    }
+    EXPECT_TRUE(caught);
+}
+
+TEST(GuiModuleErrors, TheModuleDecodesTheSplashPictureAsThisProgramDoes) {
+    const RgbPicture viaModule = DecodeInPictureModule({kSplashPicture, kSplashPictureSize});
+    const RgbPicture here = DecodeGifPicture({kSplashPicture, kSplashPictureSize});
+    EXPECT_EQ(viaModule.width, 487);
+    EXPECT_EQ(viaModule.height, 517);
+    EXPECT_TRUE(viaModule.pixels == here.pixels);
+}
+
+TEST(GuiModuleErrors, AnErrorFromTheTimer1HandlerComesBackAfterTheLoop) {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') GTEST_SKIP() << "no X display";
+    GuiModule& gui = LoadGuiModule(ModuleBesideThisProgram());
+    std::string whyNot;
+    if (!gui.OpenDisplay(whyNot)) GTEST_SKIP() << "the display does not open " << whyNot;
+    int ticks = 0;
+    const RunTimeError error = ErrorOf([&] {
+        (void)gui.RunSplashWindow([&](SplashWindow& /*splash*/) {
+            ++ticks;
+            throw RunTimeError(76, "Path not found");
+        });
+    });
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(error.Number(), 76);
+    EXPECT_EQ(error.Description(), "Path not found");
+}
+
+}  // namespace
+}  // namespace pellatone

@@ -1,0 +1,354 @@
+#include "platform/posix/platform_services.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/run_time_error.h"
+#include "temporary_folder.h"
+
+namespace pellatone {
+namespace {
+
+using testing::ReadFile;
+using testing::TemporaryFolder;
+using testing::WriteFile;
+
+RunTimeError ErrorOf(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const RunTimeError& error) {
+        return error;
+    }
+    return {0, "no error"};
+}
+
+// Keeps the test program's working folder as it was.
+class WorkingFolderGuard {
+public:
+    WorkingFolderGuard() : saved_(std::filesystem::current_path()) {}
+    WorkingFolderGuard(const WorkingFolderGuard&) = delete;
+    WorkingFolderGuard& operator=(const WorkingFolderGuard&) = delete;
+    ~WorkingFolderGuard() { std::filesystem::current_path(saved_); }
+
+private:
+    std::filesystem::path saved_;
+};
+
+// ---- Headless messages -------------------------------------------------------------------
+
+struct LineCase {
+    std::string text;
+    std::string expected;
+};
+
+void PrintTo(const LineCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.text); }
+
+class HeadlessLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(HeadlessLine, EveryLinePrefixed) {
+    EXPECT_EQ(HeadlessMessageLine(GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, HeadlessLine,
+    ::testing::Values(
+        LineCase{"Error While Copying JAR File", "Pellatone: Error While Copying JAR File\n"},
+        LineCase{"", "Pellatone: \n"},
+        LineCase{"a\r\nb\r\n\r\nc", "Pellatone: a\nPellatone: b\nPellatone: \nPellatone: c\n"},
+        LineCase{"ends\r\n", "Pellatone: ends\nPellatone: \n"},
+        LineCase{"lone\rcr and lone\nlf",
+                 "Pellatone: lone\nPellatone: cr and lone\nPellatone: lf\n"},
+        LineCase{"\r\r\n", "Pellatone: \nPellatone: \nPellatone: \n"}));
+
+TEST(HeadlessServices, ShowMessageWritesPrefixedLinesToStandardError) {
+    PosixPlatformServices services(nullptr);
+    ::testing::internal::CaptureStderr();
+    services.ShowMessage("You have not Installed Java\r\nDownload it");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Pellatone: You have not Installed Java\nPellatone: Download it\n");
+}
+
+TEST(HeadlessServices, UncaughtErrorReportGoesToStandardError) {
+    PosixPlatformServices services(nullptr);
+    ::testing::internal::CaptureStderr();
+    services.ReportUncaughtError(RunTimeError(53, "File not found"));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Pellatone: Run-time error '53':\nPellatone: \nPellatone: File not found\n");
+}
+
+TEST(EndProgram, FlushesAndEndsWithTheStatus) {
+    PosixPlatformServices services(nullptr);
+    EXPECT_EXIT(
+        {
+            // Fully buffered, so only a flush gets the text out.
+            static char buffer[BUFSIZ];
+            std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer);
+            std::fputs("pending text", stderr);
+            services.EndProgram(2);
+        },
+        ::testing::ExitedWithCode(2), "pending text");
+}
+
+// ---- Folders ---------------------------------------------------------------------------------
+
+struct FolderCase {
+    std::string path;
+    std::string expected;
+};
+
+void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.path; }
+
+class FolderOf : public ::testing::TestWithParam<FolderCase> {};
+
+TEST_P(FolderOf, DropsTheNameAndTheSeparator) {
+    EXPECT_EQ(FolderOfPath(GetParam().path), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, FolderOf,
+                         ::testing::Values(FolderCase{"/opt/pellatone/pellatone", "/opt/pellatone"},
+                                           FolderCase{"/pellatone", "/"},
+                                           FolderCase{"/a b/c d/pellatone", "/a b/c d"},
+                                           FolderCase{"/opt//pellatone", "/opt/"}));
+
+TEST(ApplicationFolder, IsTheFolderOfThisProgram) {
+    PosixPlatformServices services(nullptr);
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    EXPECT_EQ(services.ApplicationFolder(), self.substr(0, self.rfind('/')));
+    EXPECT_NE(services.ApplicationFolder().back(), '/');
+}
+
+TEST(WorkingFolder, RoundTrip) {
+    WorkingFolderGuard guard;
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "with blank");
+    PosixPlatformServices services(nullptr);
+    const std::string before = services.GetWorkingFolder();
+    EXPECT_EQ(before, std::filesystem::current_path().string());
+
+    services.SetWorkingFolder(folder / "with blank");
+    EXPECT_EQ(services.GetWorkingFolder(), folder / "with blank");
+    EXPECT_EQ(std::filesystem::current_path().string(), folder / "with blank");
+    services.SetWorkingFolder(before);
+    EXPECT_EQ(services.GetWorkingFolder(), before);
+}
+
+struct SetFolderCase {
+    std::string name;
+    std::string relative;
+    int expectedNumber;
+    std::string expectedDescription;
+};
+
+void PrintTo(const SetFolderCase& c, std::ostream* out) { *out << c.relative; }
+
+class SetWorkingFolderFailure : public ::testing::TestWithParam<SetFolderCase> {};
+
+TEST_P(SetWorkingFolderFailure, RaisesAndKeepsTheFolder) {
+    WorkingFolderGuard guard;
+    TemporaryFolder folder;
+    WriteFile(folder / "plain", "x");
+    PosixPlatformServices services(nullptr);
+    services.SetWorkingFolder(folder.Path());
+    const std::string target =
+        GetParam().relative == "<empty>" ? std::string() : folder / GetParam().relative;
+    const RunTimeError error = ErrorOf([&] { services.SetWorkingFolder(target); });
+    EXPECT_EQ(error.Number(), GetParam().expectedNumber);
+    EXPECT_EQ(error.Description(), GetParam().expectedDescription);
+    EXPECT_EQ(services.GetWorkingFolder(), folder.Path());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SetWorkingFolderFailure,
+    ::testing::Values(SetFolderCase{"Missing", "missing", 76, "Path not found"},
+                      SetFolderCase{"MissingParent", "missing/deeper", 76, "Path not found"},
+                      SetFolderCase{"AFile", "plain", 76, "Path not found"},
+                      SetFolderCase{"BelowAFile", "plain/x", 76, "Path not found"},
+                      SetFolderCase{"Empty", "<empty>", 76, "Path not found"}),
+    [](const ::testing::TestParamInfo<SetFolderCase>& info) { return info.param.name; });
+
+TEST(WorkingFolder, RemovedWorkingFolderCannotBeRead) {
+    WorkingFolderGuard guard;
+    PosixPlatformServices services(nullptr);
+    std::string removed;
+    {
+        TemporaryFolder folder;
+        removed = folder.Path();
+        services.SetWorkingFolder(folder.Path());
+    }
+    ASSERT_FALSE(std::filesystem::exists(removed));
+    const RunTimeError error = ErrorOf([&] { (void)services.GetWorkingFolder(); });
+    EXPECT_EQ(error.Number(), 76);
+}
+
+// ---- Process start ---------------------------------------------------------------------------
+
+// Waits (boundedly) for a file another process writes, and returns its contents.
+std::string AwaitFile(const std::string& path, const std::string& doneMarker) {
+    for (int i = 0; i < 500; ++i) {
+        if (std::filesystem::exists(path)) {
+            const std::string contents = ReadFile(path);
+            if (contents.find(doneMarker) != std::string::npos) return contents;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return "(timed out waiting for " + path + ")";
+}
+
+TEST(StartProcess, StartsInItsOwnSessionWithNullStreamsInTheWorkingFolder) {
+    WorkingFolderGuard guard;
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "app folder");
+    const std::string record = folder / "record.txt";
+    PosixPlatformServices services(nullptr);
+    services.SetWorkingFolder(folder / "app folder");
+
+    // A descriptor of ours without close-on-exec must not reach the child.
+    const int leaked = ::open("/dev/zero", O_RDONLY);
+    ASSERT_GE(leaked, 3);
+    // sh is looked up on PATH; the quoted argument reaches it whole. It writes down what it
+    // knows of itself, then waits (boundedly) so that its descriptors can be looked at.
+    services.StartProcess(
+        "sh -c \"r='" + record +
+        "'; set -- $(cut -d' ' -f1,6 /proc/$$/stat);"
+        " { echo pid=$1; echo sid=$2; echo cwd=$(pwd -P); echo end; } >$r.tmp; mv $r.tmp $r;"
+        " i=0; while [ ! -e $r.release ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\"");
+    ::close(leaked);
+
+    const std::string contents = AwaitFile(record, "end");
+    std::istringstream lines(contents);
+    std::string pidLine;
+    std::string sidLine;
+    std::getline(lines, pidLine);
+    std::getline(lines, sidLine);
+    ASSERT_EQ(pidLine.rfind("pid=", 0), 0u) << contents;
+    const pid_t child = std::stoi(pidLine.substr(4));
+    EXPECT_EQ(sidLine, "sid=" + std::to_string(child)) << contents;
+    EXPECT_NE(::getsid(0), child);
+    EXPECT_NE(contents.find("cwd=" + (folder / "app folder") + "\n"), std::string::npos)
+        << contents;
+
+    const std::string fdFolder = "/proc/" + std::to_string(child) + "/fd";
+    std::vector<std::string> descriptors;
+    for (const auto& entry : std::filesystem::directory_iterator(fdFolder)) {
+        descriptors.push_back(entry.path().filename().string());
+    }
+    std::sort(descriptors.begin(), descriptors.end());
+    EXPECT_EQ(descriptors, (std::vector<std::string>{"0", "1", "2"}));
+    for (const char* fd : {"0", "1", "2"}) {
+        EXPECT_EQ(std::filesystem::read_symlink(fdFolder + "/" + fd).string(), "/dev/null")
+            << "descriptor " << fd;
+    }
+    WriteFile(record + ".release", "");
+
+    // It is our child: reap it so that nothing is left over.
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+}
+
+TEST(StartProcess, ReturnsWithoutWaitingForTheProgram) {
+    TemporaryFolder folder;
+    const std::string pidFile = folder / "pid";
+    PosixPlatformServices services(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    services.StartProcess("/bin/sh -c \"echo $$ >" + pidFile + ".tmp; echo end >>" + pidFile +
+                          ".tmp; mv " + pidFile + ".tmp " + pidFile + "; exec sleep 30\"");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+    const std::string contents = AwaitFile(pidFile, "end");
+    const pid_t child = std::atoi(contents.c_str());
+    ASSERT_GT(child, 0) << contents;
+    EXPECT_EQ(::kill(child, 0), 0) << "the program is no longer running";
+    ::kill(child, SIGKILL);
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+}
+
+// The process enters the folder itself: ours is never read or changed, so even one that was
+// removed under us does not stand in the way.
+TEST(StartProcessInFolder, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
+    WorkingFolderGuard guard;
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "app \"folder\"");
+    std::filesystem::create_directory(folder / "ours");
+    std::filesystem::current_path(folder / "ours");
+    std::filesystem::remove(folder / "ours");
+    PosixPlatformServices services(nullptr);
+    const std::string record = folder / "record";
+    services.StartProcessInFolder("sh -c \"pwd -P >" + record + ".tmp; mv " + record + ".tmp " +
+                                      record + "; echo end >>" + record + "\"",
+                                  folder / "app \"folder\"");
+    EXPECT_EQ(AwaitFile(record, "end"), (folder / "app \"folder\"") + "\nend\n");
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd").string(), folder / "ours (deleted)");
+}
+
+TEST(StartProcessInFolder, FolderThatCannotBeEnteredStartsNothing) {
+    TemporaryFolder folder;
+    WriteFile(folder / "plain", "x");
+    PosixPlatformServices services(nullptr);
+    for (const std::string& target : {folder / "missing", folder / "plain", std::string()}) {
+        const RunTimeError error = ErrorOf([&] {
+            services.StartProcessInFolder("sh -c \"touch " + (folder / "started") + "\"", target);
+        });
+        EXPECT_EQ(error.Number(), 76) << target;
+        EXPECT_EQ(error.Description(), "Path not found");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(std::filesystem::exists(folder / "started"));
+}
+
+struct StartFailure {
+    std::string name;
+    std::string commandLine;
+    int expectedNumber;
+    std::string expectedDescription;
+};
+
+void PrintTo(const StartFailure& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.commandLine);
+}
+
+class StartProcessFailure : public ::testing::TestWithParam<StartFailure> {};
+
+TEST_P(StartProcessFailure, RaisesTheError) {
+    TemporaryFolder folder;
+    WriteFile(folder / "not-executable", "#!/bin/sh\n");
+    ASSERT_EQ(::chmod((folder / "not-executable").c_str(), 0644), 0);
+    std::string commandLine = GetParam().commandLine;
+    if (const std::size_t at = commandLine.find("<folder>"); at != std::string::npos) {
+        commandLine.replace(at, 8, folder.Path());
+    }
+    PosixPlatformServices services(nullptr);
+    const RunTimeError error = ErrorOf([&] { services.StartProcess(commandLine); });
+    EXPECT_EQ(error.Number(), GetParam().expectedNumber);
+    EXPECT_EQ(error.Description(), GetParam().expectedDescription);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StartProcessFailure,
+    ::testing::Values(
+        StartFailure{"MissingOnPath", "pellatone-no-such-program -classpath x", 53,
+                     "File not found"},
+        StartFailure{"MissingPath", "/nonexistent/bin/java -version", 53, "File not found"},
+        StartFailure{"QuotedMissingPath", "\"/no such/bin/java\" -version", 53, "File not found"},
+        StartFailure{"EmptyCommandLine", "", 53, "File not found"},
+        StartFailure{"BlankCommandLine", "   ", 53, "File not found"},
+        StartFailure{"NotExecutable", "<folder>/not-executable", 75, "Path/File access error"},
+        StartFailure{"AFolder", "<folder>", 75, "Path/File access error"}),
+    [](const ::testing::TestParamInfo<StartFailure>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace pellatone

@@ -1,0 +1,20 @@
+#!/bin/sh
+# The splash picture as the program decodes it must equal, pixel for pixel, ImageMagick's
+# reading of assets/splash.gif; and a picture cut short must come back from a module (the test
+# picture module, with the windows module's decoder) as run-time error 481, across into a driver
+# that, like the program, may carry its own C++ runtime.
+#   splash_picture_test.sh DRIVER SPLASH-GIF
+set -eu
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$1" splash-rgb >"$work/decoded.rgb"
+convert "$2" -depth 8 "rgb:$work/imagemagick.rgb"
+size=$(wc -c <"$work/decoded.rgb")
+[ "$size" -eq $((487 * 517 * 3)) ] || { echo "FAIL: decoded $size bytes"; exit 1; }
+cmp "$work/decoded.rgb" "$work/imagemagick.rgb" || { echo "FAIL: the pictures differ"; exit 1; }
+error=$("$1" decode-truncated) || { echo "FAIL: the cut picture decoded: $error"; exit 1; }
+case $error in
+    "481: Invalid picture: "?*) ;;
+    *) echo "FAIL: the cut picture gave: $error"; exit 1 ;;
+esac
+echo "ok: all 487 x 517 pixels equal ImageMagick's; a cut picture gives $error"

@@ -1,0 +1,175 @@
+#!/bin/sh
+# The splash window on a real X display: Timer1 ticks once after about two seconds and the
+# window goes; caption, client size, place, frame hints, icon and picture; closing it first
+# ends the program with nothing started. Writes splash-screenshot.png into BUILD-FOLDER.
+#   splash_window_test.sh PELLATONE DRIVER CLOSE-WINDOW BUILD-FOLDER GUI-MODULE
+set -eu
+program=$1
+driver=$2
+close_window=$3
+build=$(cd "$4" && pwd -P)
+gui_module=$5
+here=$(cd "$(dirname "$0")" && pwd -P)
+. "$here/x11_helpers.sh"
+. "$here/stand_in.sh"
+splash_gif="$here/../../../assets/splash.gif"
+
+if [ -z "${DISPLAY:-}" ] || ! x xdpyinfo >/dev/null 2>&1; then
+    echo "skipped: no X display"
+    exit 77
+fi
+
+work=$(mktemp -d)
+running=""
+cleanup() {
+    for p in $running; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    echo "--- windows on $DISPLAY"
+    timeout 5 xwininfo -root -tree | grep '"' || true
+    for f in "$work"/*.out "$work"/*.err; do
+        if [ -s "$f" ]; then
+            echo "--- $f"
+            cat "$f"
+        fi
+    done
+    exit 1
+}
+
+# One row (or rows) of a picture as raw RGB bytes in a file.
+rows() { convert "$1" -crop "487x$3+0+$2" +repage -depth 8 "rgb:$4"; }
+
+# ---- Timer1, timed before anything slower looks at the window ------------------------------
+started=$(now)
+"$driver" splash >"$work/timed.out" 2>"$work/timed.err" &
+timed_pid=$!
+running="$timed_pid"
+timing=$(time_window "$timed_pid" 10) || fail "no splash window appeared, or it did not go"
+set -- $timing
+shown_for=$(elapsed "$2" "$3")
+gone_after=$(elapsed "$2" "$4")
+since_start=$(elapsed "$started" "$4")
+echo "window shown for $shown_for s, gone after $gone_after s ($since_start s from the start)"
+# Shown from about when Timer1 starts, it must stay the 2000 ms up to a check's margin; a loose
+# upper bound allows for a loaded machine.
+awk -v t="$shown_for" 'BEGIN { exit !(t >= 1.8) }' || fail "gone after $shown_for s, before 2000 ms"
+awk -v t="$since_start" 'BEGIN { exit !(t >= 2.0) }' || fail "gone too early"
+awk -v t="$gone_after" 'BEGIN { exit !(t <= 5.0) }' || fail "still there after $gone_after s"
+await_exit "$timed_pid" 10 || fail "the driver did not end"
+running=""
+[ "$exit_status" -eq 0 ] || fail "driver status $exit_status"
+[ "$(cat "$work/timed.out")" = "tick
+unloaded
+returned true after 1 ticks" ] || fail "driver printed: $(cat "$work/timed.out")"
+echo "ok: Timer1 ticked once after about two seconds and the window went"
+
+# ---- The window itself, with the driver's Timer1 handler ----------------------------------
+"$driver" splash >"$work/splash.out" 2>"$work/splash.err" &
+splash_pid=$!
+running="$splash_pid"
+id=$(await_window "$splash_pid" 10) || fail "no splash window appeared"
+
+[ "$(x xdotool getwindowname "$id")" = "Pellatone" ] || fail "caption $(timeout 5 xdotool getwindowname "$id")"
+set -- $(window_geometry "$id") $(screen_size)
+echo "window at $1,$2 size $3 x $4 on a $5 x $6 screen"
+[ "$3" -eq 487 ] && [ "$4" -eq 511 ] || fail "client area $3 x $4, not 487 x 511"
+dx=$(( $1 * 2 + $3 - $5 ))
+dy=$(( $2 * 2 + $4 - $6 ))
+[ "$dx" -ge -2 ] && [ "$dx" -le 2 ] && [ "$dy" -ge -2 ] && [ "$dy" -le 2 ] \
+    || fail "not centred: at $1,$2"
+echo "ok: caption Pellatone, client area 487 x 511, centred"
+
+hints=$(x xprop -id "$id" WM_NORMAL_HINTS)
+echo "$hints" | grep -q "program specified minimum size" || fail "no minimum size: $hints"
+echo "$hints" | grep -q "maximum size" && fail "the frame cannot be sized: $hints"
+icons=$(x xprop -id "$id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+[ "$icons" = "Icon (32 x 32) Icon (16 x 16) " ] || fail "icons: $icons"
+echo "ok: sizable frame, icons 32 x 32 and 16 x 16"
+
+sleep 0.3
+x import -window "$id" "$build/splash-screenshot.png" || fail "no screenshot"
+# Image1 squeezes the 517 rows into 508 (nearest row, as FLTK samples); below it, rows 508 to
+# 510 are the background picture's own rows, unscaled.
+for row in 0 1 100 300 507; do
+    source_row=$(( row + (row * 9) / 508 ))
+    rows "$build/splash-screenshot.png" "$row" 1 "$work/shot.rgb"
+    rows "$splash_gif" "$source_row" 1 "$work/picture.rgb"
+    cmp -s "$work/shot.rgb" "$work/picture.rgb" \
+        || fail "row $row of the window is not row $source_row of the picture"
+done
+rows "$build/splash-screenshot.png" 508 3 "$work/shot.rgb"
+rows "$splash_gif" 508 3 "$work/picture.rgb"
+cmp -s "$work/shot.rgb" "$work/picture.rgb" || fail "rows 508 to 510 are not the background's"
+echo "ok: Image1 shows the picture squeezed to 508 rows over the unscaled background"
+
+await_window_gone "$id" 10 || fail "the window did not go"
+await_exit "$splash_pid" 10 || fail "the driver did not end"
+running=""
+[ "$exit_status" -eq 0 ] || fail "driver status $exit_status"
+
+# ---- Closed early: Escape is no close, the frame's close is; no tick follows ---------------
+"$driver" splash >"$work/closed.out" 2>"$work/closed.err" &
+closed_pid=$!
+running="$closed_pid"
+id=$(await_window "$closed_pid" 10) || fail "no splash window appeared"
+# (Xlib calls it an error when the window is gone by the key's release: only the effect counts.)
+for _ in 1 2; do timeout 5 xdotool key --window "$id" Escape 2>/dev/null || true; done
+sleep 0.3
+[ -n "$(pellatone_windows "$closed_pid")" ] || fail "Escape closed the splash window"
+x "$close_window" "$id" || fail "could not ask the window to close"
+await_exit "$closed_pid" 2 || fail "the driver did not end when the window was closed"
+running=""
+[ "$exit_status" -eq 0 ] || fail "driver status $exit_status"
+[ "$(cat "$work/closed.out")" = "returned true after 0 ticks" ] \
+    || fail "driver printed: $(cat "$work/closed.out")"
+echo "ok: closing the window first ends the loop with no tick"
+
+# ---- The real program ----------------------------------------------------------------------
+app="$work/app folder"
+record="$work/record.txt"
+make_stand_in "$app" "$record" "$work/go" || fail "could not compile the stand-in"
+touch "$work/go"
+cp "$program" "$app/pellatone"
+cp "$gui_module" "$app/pellatone-gui.so"
+
+# Closed before the tick: it ends, and no Java program is started.
+(cd "$work" && exec "$app/pellatone") >"$work/early.out" 2>"$work/early.err" &
+early_pid=$!
+running="$early_pid"
+id=$(await_window "$early_pid" 10) || fail "the program showed no splash window"
+x "$close_window" "$id" || fail "could not ask the window to close"
+await_exit "$early_pid" 5 || fail "the program did not end when its window was closed"
+running=""
+[ "$exit_status" -eq 0 ] || fail "program status $exit_status"
+sleep 3
+[ -f "$record" ] && fail "a Java program was started although the window was closed first"
+echo "ok: the program closed early ends and starts nothing"
+
+# Left alone: the splash goes after the tick and the stand-in is started. Message boxes the
+# start-up may show on the way are dismissed like a user would.
+(cd "$work" && exec "$app/pellatone") >"$work/launch.out" 2>"$work/launch.err" &
+launch_pid=$!
+running="$launch_pid"
+id=$(await_window "$launch_pid" 10) || fail "the program showed no splash window"
+await_window_gone "$id" 10 || fail "the splash window did not go"
+i=0
+while kill -0 "$launch_pid" 2>/dev/null; do
+    for box in $(pellatone_windows "$launch_pid"); do
+        echo "dismissing a message box"
+        x "$close_window" "$box" || true
+    done
+    i=$((i + 1))
+    [ "$i" -gt 100 ] && fail "the program did not end after its splash window"
+    sleep 0.2
+done
+await_exit "$launch_pid" 1 || true
+running=""
+[ "$exit_status" -eq 0 ] || fail "program status $exit_status"
+await_stand_in_record "$record" || fail "the stand-in wrote no record within 30 s"
+grep -qx "user.dir=$app" "$record" || fail "working folder: $(cat "$record")"
+grep -qx "java.class.path=$(expected_class_path "$app")" "$record" \
+    || fail "class path: $(cat "$record")"
+echo "ok: after the splash the program started the stand-in in its folder and ended"

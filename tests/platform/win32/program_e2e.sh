@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# Runs the Windows program under Wine and Xvfb from a temporary application folder and checks
+# what a user and the started Java runtime would see.
+#
+#   program_e2e.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER BUILD_FOLDER \
+#                  SPLASH_WATCH
+#
+#   bare_java       the splash window shows for Timer1's 2000 ms, then the stand-in java.exe
+#                   beside the program is started hidden with the exact command line, in the
+#                   application folder
+#   splash_window   the splash window's size, place, frame, icons and picture
+#   early_close     closing the splash window before Timer1 ticks ends the program, nothing started
+#   uncaught_error  no java.exe anywhere: the run-time error box, and a non-zero exit status
+#
+# Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
+set -euo pipefail
+
+scenario=$1
+program=$2
+stand_in=$3
+clicker=$4
+build_folder=$5
+splash_watch=$6
+assets="$(cd "$(dirname "$0")/../../../assets" && pwd)"
+# shellcheck source=tests/platform/win32/wine_e2e_common.sh
+. "$(dirname "$0")/wine_e2e_common.sh"
+
+require_display
+use_own_prefix launch
+make_application_folder
+
+cp "$program" "$app/pellatone.exe"
+
+# A runtime listed with an empty JavaHome: discovery then leaves the Java home empty without a
+# message, and the program starts the bare "java".
+runtime_key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment'
+wine reg delete "$runtime_key" /reg:32 /f >/dev/null 2>&1 || true
+wine reg add "$runtime_key\\1.6.0" /v JavaHome /t REG_SZ /d "" /reg:32 /f >/dev/null \
+    || fail "cannot write the runtime key"
+
+app_windows=$(winepath -w "$app")
+work_windows=$(winepath -w "$work")
+
+now() { date +%s.%N; }
+
+# The program's visible window captioned "Pellatone". Its message boxes share the caption, but
+# where this is asked none is expected, and the geometry check would tell one apart.
+splash_window() {
+    local candidate
+    for candidate in $(timeout 5 xdotool search --onlyvisible --name '^Pellatone$' 2>/dev/null); do
+        if timeout 5 xprop -id "$candidate" WM_CLASS 2>/dev/null | grep -q '"pellatone\.exe"'; then
+            echo "$candidate"
+            return 0
+        fi
+    done
+}
+
+# Sets `window`.
+wait_for_splash() {
+    window=""
+    for _ in $(seq 600); do
+        window=$(splash_window)
+        [ -n "$window" ] && return 0
+        sleep 0.1
+    done
+    fail "no splash window captioned \"Pellatone\" appeared"
+}
+
+wait_until_gone() {
+    for _ in $(seq 600); do
+        [ -z "$(splash_window)" ] && return 0
+        sleep 0.05
+    done
+    fail "the splash window did not go away"
+}
+
+# Waits for the program's process, which must end by itself, and sets `status` to its exit status.
+wait_for_program() {
+    status=0
+    wait "$1" || status=$?
+    [ "$status" -ne 124 ] || fail "the program did not end"
+}
+
+# Sets `x` and `y`, the client area's place on the screen.
+check_splash_geometry() {
+    local geometry width height screen_width screen_height
+    geometry=$(timeout 5 xwininfo -id "$1")
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
+    width=$(sed -n 's/.*Width: *//p' <<<"$geometry")
+    height=$(sed -n 's/.*Height: *//p' <<<"$geometry")
+    if [ "$width" != 487 ] || [ "$height" != 511 ]; then
+        fail "client area is ${width}x${height}, not 487x511"
+    fi
+    read -r screen_width screen_height < <(timeout 5 xdotool getdisplaygeometry)
+    # Centred: the client exactly across, the frame's title bar above it down.
+    local centre_x=$(((screen_width - 487) / 2)) centre_y=$(((screen_height - 511) / 2))
+    if [ "$x" -lt $((centre_x - 1)) ] || [ "$x" -gt $((centre_x + 1)) ]; then
+        fail "client area at x=$x, not centred (expected about $centre_x)"
+    fi
+    if [ "$y" -lt "$centre_y" ] || [ "$y" -gt $((centre_y + 40)) ]; then
+        fail "client area at y=$y, not centred (expected $centre_y plus half a title bar)"
+    fi
+}
+
+# The platform's default application frame as Wine hands it to X: Motif functions resize, move,
+# minimise, maximise and close; decorations border, resize handles, title, menu, minimise and
+# maximise; a normal window that keeps its task-bar button; both icon images.
+check_splash_frame() {
+    local properties
+    properties=$(timeout 5 xprop -id "$1")
+    grep -q '^_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x3e, 0x7e,' <<<"$properties" \
+        || fail "not a sizable frame with system menu, minimise, maximise and close"
+    grep -q '^_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_NORMAL$' <<<"$properties" \
+        || fail "not a normal application window"
+    ! grep -q '_NET_WM_STATE_SKIP_TASKBAR' <<<"$properties" || fail "no task-bar button"
+    grep -q 'Icon (32 x 32)' <<<"$properties" || fail "the window lacks the 32 x 32 icon image"
+    grep -q 'Icon (16 x 16)' <<<"$properties" || fail "the window lacks the 16 x 16 icon image"
+}
+
+# The background picture unscaled with Image1 stretched to 487 x 508 over it.
+check_splash_picture() {
+    local x=$1 y=$2 screenshot="$build_folder/splash-window-windows.png"
+    timeout 20 import -window root "$screenshot" || fail "no screenshot"
+    convert "$screenshot" -crop "487x511+$x+$y" +repage "$work/shown.png"
+    convert "$assets/splash.gif" -crop 487x511+0+0 +repage \
+        \( "$assets/splash.gif" -resize '487x508!' \) -geometry +0+0 -composite "$work/expected.png"
+    local difference
+    difference=$(compare -metric RMSE "$work/shown.png" "$work/expected.png" null: 2>&1 \
+        | sed -n 's/.*(\(.*\)).*/\1/p') || true
+    [ -n "$difference" ] || fail "cannot compare the screenshot"
+    awk -v d="$difference" 'BEGIN { exit !(d < 0.03) }' \
+        || fail "the window does not show the splash picture (difference $difference)"
+}
+
+case $scenario in
+bare_java)
+    cp "$stand_in" "$app/java.exe"
+    # Timer1 as Windows sees it, before anything slower looks at the window: shown for its
+    # 2000 ms, up to a check's margin, and gone soon after (a loose bound, for a loaded machine).
+    timeout 120 wine "$splash_watch" 100 >"$work/shown.txt" &
+    watch_pid=$!
+    background+=("$watch_pid")
+    timeout 120 wine "$app/pellatone.exe" &
+    program_pid=$!
+    background+=("$program_pid")
+    wait_for_program "$program_pid"
+    [ "$status" = 0 ] || fail "the program ended with status $status"
+    watch_status=0
+    wait "$watch_pid" || watch_status=$?
+    [ "$watch_status" = 0 ] || fail "the splash window was not seen to come and go"
+    shown_ms=$(tr -d '\r' <"$work/shown.txt")
+    echo "the splash window was shown for $shown_ms ms"
+    [ "$shown_ms" -ge 1800 ] || fail "the splash window went after $shown_ms ms, before 2000 ms"
+    [ "$shown_ms" -le 5000 ] || fail "the splash window was still shown after $shown_ms ms"
+    record="$app/java-invocation.txt"
+    for _ in $(seq 300); do [ -f "$record" ] && break; sleep 0.1; done
+    [ -f "$record" ] || fail "java.exe was not started"
+    command_line=$(sed -n 1p "$record")
+    working_folder=$(sed -n 2p "$record")
+    expected=$(server_command_line java "$app_windows")
+    [ "$command_line" = "$expected" ] \
+        || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$expected")"
+    [ "$working_folder" = "$app_windows" ] \
+        || fail "java ran in \"$working_folder\", not in \"$app_windows\""
+    check_started_hidden "$record"
+    ;;
+splash_window)
+    cp "$stand_in" "$app/java.exe"
+    timeout 120 wine "$app/pellatone.exe" &
+    program_pid=$!
+    background+=("$program_pid")
+    wait_for_splash
+    check_splash_geometry "$window"
+    check_splash_frame "$window"
+    check_splash_picture "$x" "$y"
+    wait_until_gone
+    wait_for_program "$program_pid"
+    [ "$status" = 0 ] || fail "the program ended with status $status"
+    ;;
+early_close)
+    cp "$stand_in" "$app/java.exe"
+    timeout 120 wine "$app/pellatone.exe" &
+    program_pid=$!
+    background+=("$program_pid")
+    wait_for_splash
+    timeout 10 xdotool windowfocus --sync "$window" || fail "cannot focus the splash window"
+    timeout 10 xdotool key alt+F4 || fail "cannot press Alt+F4"
+    wait_for_program "$program_pid"
+    [ "$status" = 0 ] || fail "the program ended with status $status"
+    # Long past the tick Timer1 would have given: still nothing started.
+    sleep 3
+    [ ! -e "$app/java-invocation.txt" ] || fail "java.exe was started after the window was closed"
+    ;;
+uncaught_error)
+    # The premise: no java.exe in any folder of Wine's search path.
+    search_path=$(wine cmd /c 'echo %PATH%' | tr -d '\r')
+    [ -n "$search_path" ] || fail "cannot read Wine's PATH"
+    IFS=';' read -r -a search_folders <<<"$search_path"
+    for folder in "${search_folders[@]}"; do
+        unix_folder=$(winepath -u "$folder" 2>/dev/null) || continue
+        [ ! -e "$unix_folder/java.exe" ] || fail "a java.exe lies on Wine's PATH: $folder"
+    done
+    timeout 120 wine "$clicker" "$work_windows\\boxes.txt" 1 100 &
+    clicker_pid=$!
+    background+=("$clicker_pid")
+    status=0
+    timeout 120 wine "$app/pellatone.exe" || status=$?
+    [ "$status" -ne 124 ] || fail "the program did not end"
+    clicker_status=0
+    wait "$clicker_pid" || clicker_status=$?
+    boxes=$(cat "$work/boxes.txt" 2>/dev/null || true)
+    [ "$clicker_status" = 0 ] || fail "no message box was answered; boxes seen: [$boxes]"
+    expected="Run-time error '53':\\r\\n\\r\\nFile not found"
+    [ "$boxes" = "$expected" ] || fail "message boxes were [$boxes], expected [$expected]"
+    [ "$status" = 1 ] || fail "the program ended with status $status, not 1"
+    ;;
+*)
+    fail "unknown scenario"
+    ;;
+esac
+echo "PASS ($scenario)"

@@ -1,0 +1,117 @@
+#include "platform/win32/system_error.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace pellatone::win32 {
+namespace {
+
+struct ClassicMapping {
+    DWORD code;
+    int number;
+    const char* description;
+};
+
+class ClassicErrorTest : public ::testing::TestWithParam<ClassicMapping> {};
+
+TEST_P(ClassicErrorTest, MapsOntoTheClassicNumberAndText) {
+    const RunTimeError error = ErrorFromWin32(GetParam().code);
+    EXPECT_EQ(error.Number(), GetParam().number);
+    EXPECT_EQ(error.Description(), GetParam().description);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Win32Errors, ClassicErrorTest,
+    ::testing::Values(ClassicMapping{ERROR_FILE_NOT_FOUND, 53, "File not found"},
+                      ClassicMapping{ERROR_PATH_NOT_FOUND, 76, "Path not found"},
+                      ClassicMapping{ERROR_ACCESS_DENIED, 75, "Path/File access error"},
+                      ClassicMapping{ERROR_DISK_FULL, 61, "Disk full"},
+                      ClassicMapping{ERROR_HANDLE_DISK_FULL, 61, "Disk full"},
+                      ClassicMapping{ERROR_READ_FAULT, 57, "Device I/O error"},
+                      ClassicMapping{ERROR_WRITE_FAULT, 57, "Device I/O error"},
+                      ClassicMapping{ERROR_IO_DEVICE, 57, "Device I/O error"}));
+
+class FolderErrorTest : public ::testing::TestWithParam<ClassicMapping> {};
+
+TEST_P(FolderErrorTest, AMissingOrInvalidFolderIsPathNotFound) {
+    const RunTimeError error = FolderErrorFromWin32(GetParam().code);
+    EXPECT_EQ(error.Number(), GetParam().number);
+    EXPECT_EQ(error.Description(), GetParam().description);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Win32Errors, FolderErrorTest,
+    ::testing::Values(ClassicMapping{ERROR_FILE_NOT_FOUND, 76, "Path not found"},
+                      ClassicMapping{ERROR_PATH_NOT_FOUND, 76, "Path not found"},
+                      ClassicMapping{ERROR_DIRECTORY, 76, "Path not found"},
+                      ClassicMapping{ERROR_INVALID_NAME, 76, "Path not found"},
+                      ClassicMapping{ERROR_INVALID_DRIVE, 76, "Path not found"},
+                      ClassicMapping{ERROR_BAD_NETPATH, 76, "Path not found"},
+                      ClassicMapping{ERROR_ACCESS_DENIED, 75, "Path/File access error"},
+                      ClassicMapping{ERROR_DISK_FULL, 61, "Disk full"}));
+
+// Codes without a classic counterpart keep the system's own words.
+class SystemErrorTest : public ::testing::TestWithParam<DWORD> {};
+
+TEST_P(SystemErrorTest, CarriesTheSystemDescriptionTrimmed) {
+    const RunTimeError error = ErrorFromWin32(GetParam());
+    EXPECT_EQ(error.Number(), kSystemErrorNumber);
+    EXPECT_EQ(kSystemErrorNumber, 75);
+    const std::string description = error.Description();
+    ASSERT_FALSE(description.empty());
+    EXPECT_EQ(description.find_last_not_of(" \t\r\n"), description.size() - 1) << description;
+    EXPECT_EQ(description.rfind("System error ", 0), std::string::npos) << description;
+    EXPECT_EQ(description, SystemErrorDescription(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32Errors, SystemErrorTest,
+                         ::testing::Values(ERROR_INVALID_FUNCTION, ERROR_SHARING_VIOLATION,
+                                           ERROR_NOT_READY, ERROR_ALREADY_EXISTS,
+                                           // Its text holds an insert that stays unfilled.
+                                           ERROR_BAD_EXE_FORMAT));
+
+TEST(SystemErrorDescriptionTest, DiffersFromCodeToCode) {
+    EXPECT_NE(SystemErrorDescription(ERROR_SHARING_VIOLATION),
+              SystemErrorDescription(ERROR_NOT_READY));
+}
+
+TEST(SystemErrorDescriptionTest, NamesTheNumberWhenTheSystemHasNoText) {
+    // Bit 29 marks codes that applications define, so the system knows none of them.
+    constexpr DWORD kApplicationCode = 0x20001234;
+    EXPECT_EQ(SystemErrorDescription(kApplicationCode), "System error 536875572");
+    EXPECT_EQ(ErrorFromWin32(kApplicationCode).Number(), kSystemErrorNumber);
+}
+
+TEST(LastErrorTest, ReadsTheThreadsLastError) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(LastError().Number(), 76);
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(LastError().Number(), 53);
+}
+
+struct NotFoundCase {
+    DWORD code;
+    bool notFound;
+};
+
+class MeansNotFoundTest : public ::testing::TestWithParam<NotFoundCase> {};
+
+TEST_P(MeansNotFoundTest, OnlyAbsenceCountsAsNoFile) {
+    EXPECT_EQ(MeansNotFound(GetParam().code), GetParam().notFound);
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32Errors, MeansNotFoundTest,
+                         ::testing::Values(NotFoundCase{ERROR_FILE_NOT_FOUND, true},
+                                           NotFoundCase{ERROR_PATH_NOT_FOUND, true},
+                                           NotFoundCase{ERROR_INVALID_NAME, true},
+                                           NotFoundCase{ERROR_INVALID_DRIVE, true},
+                                           NotFoundCase{ERROR_BAD_NETPATH, true},
+                                           NotFoundCase{ERROR_BAD_NET_NAME, true},
+                                           NotFoundCase{ERROR_ACCESS_DENIED, false},
+                                           NotFoundCase{ERROR_NOT_READY, false},
+                                           NotFoundCase{ERROR_SHARING_VIOLATION, false},
+                                           NotFoundCase{ERROR_IO_DEVICE, false}));
+
+}  // namespace
+}  // namespace pellatone::win32
