@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_system.h"
+#include "platform/file_system_object.h"
 #include "platform/path_convention.h"
 #include "platform/platform_services.h"
 #include "registry/java_runtime_key.h"

@@ -4,7 +4,8 @@
 
 namespace pellatone {
 
-// The two file operations the extension installation needs.
+// The file-system object: the two file operations the extension installation needs, one
+// instance for the whole run.
 class FileSystem {
 public:
     FileSystem() = default;
