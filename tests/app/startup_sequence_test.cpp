@@ -29,7 +29,7 @@ protected:
     FakeRegistry registry{log};
     FakeFileSystem fileSystem{log};
     FakeSplashWindow splash{log};
-    StartupContext context{platform, registry, fileSystem, PathConvention::kWindows, {}};
+    StartupContext context{{platform, registry, fileSystem, PathConvention::kWindows}, {}};
 
     // A runtime is listed but its JavaHome is empty, so the launch takes the bare "java".
     StartupSequenceTest() {
