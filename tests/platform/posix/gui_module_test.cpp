@@ -13,6 +13,7 @@
 #include "platform/posix/gui/artwork.h"
 #include "platform/posix/platform_services.h"
 #include "platform/run_time_error.h"
+#include "support/error_of.h"
 #include "temporary_folder.h"
 
 namespace pellatone {
@@ -24,14 +25,7 @@ using testing::WriteFile;
 
 constexpr int kErrorInLoadingDll = 48;
 
-RunTimeError ErrorOf(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const RunTimeError& error) {
-        return error;
-    }
-    return {0, "no error"};
-}
+using testing::ErrorOf;
 
 std::string ModuleBesideThisProgram() {
     return RunningProgramFolder() + "/" + std::string(kGuiModuleFileName);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/run_time_error.h"
+#include "support/error_of.h"
 #include "temporary_folder.h"
 
 namespace pellatone {
@@ -27,14 +28,7 @@ using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
-RunTimeError ErrorOf(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const RunTimeError& error) {
-        return error;
-    }
-    return {0, "no error"};
-}
+using testing::ErrorOf;
 
 // Keeps the test program's working folder as it was.
 class WorkingFolderGuard {
