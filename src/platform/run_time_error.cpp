@@ -12,6 +12,15 @@ RunTimeError PathFileAccessError() {
 }
 RunTimeError PathNotFound() { return {error_number::kPathNotFound, "Path not found"}; }
 
+RunTimeError Concerning(const RunTimeError& error, const std::string& path,
+                        std::string_view remedy) {
+    std::string description = error.Description();
+    if (!path.empty()) description += ": " + path;
+    // CR LF, as every multi-line text of the program.
+    if (!remedy.empty()) description.append("\r\n").append(remedy);
+    return {error.Number(), description};
+}
+
 RunTimeError ErrorFromErrno(int errnoValue) {
     switch (errnoValue) {
         case ENOENT:

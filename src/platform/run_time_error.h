@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace pellatone {
@@ -39,6 +40,12 @@ RunTimeError TypeMismatch();
 RunTimeError FileNotFound();
 RunTimeError PathFileAccessError();
 RunTimeError PathNotFound();
+
+// The same error, its description naming what it concerns after the classic text
+// ("File not found: /opt/maradel/GsmModemJar/jdc.jar") and, when given, what the user can do
+// about it on a line of its own. An empty path names nothing.
+RunTimeError Concerning(const RunTimeError& error, const std::string& path,
+                        std::string_view remedy = {});
 
 // Maps an errno value from a failed file or process operation onto the run-time error the user
 // sees: the classic numbers where one fits, else the system's own description.

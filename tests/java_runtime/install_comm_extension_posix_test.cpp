@@ -139,7 +139,8 @@ TEST_F(InstallCommExtensionOnDisk, PresentFilesStayAsTheyAre) {
 TEST_F(InstallCommExtensionOnDisk, MissingBinFolderKeepsEarlierCopiesAndSkipsTheRest) {
     fs::remove(home_ / "bin");
     Install();
-    EXPECT_THAT(platform_.messages, ElementsAre("Path not found", "Error While Copying JAR File"));
+    EXPECT_THAT(platform_.messages, ElementsAre("Path not found: " + (home_ / "bin/").string(),
+                                                "Error While Copying JAR File"));
     EXPECT_EQ(Tree(home_), (std::set<std::string>{"lib", "lib/ext", "lib/ext/Comm.jar",
                                                   "lib/javax.comm.properties"}));
 }
@@ -147,7 +148,9 @@ TEST_F(InstallCommExtensionOnDisk, MissingBinFolderKeepsEarlierCopiesAndSkipsThe
 TEST_F(InstallCommExtensionOnDisk, MissingSourceFileStopsAtItsRow) {
     fs::remove(sources_ / "javax.comm.properties");
     Install();
-    EXPECT_THAT(platform_.messages, ElementsAre("File not found", "Error While Copying JAR File"));
+    EXPECT_THAT(platform_.messages,
+                ElementsAre("File not found: " + (sources_ / "javax.comm.properties").string(),
+                            "Error While Copying JAR File"));
     EXPECT_EQ(Tree(home_), (std::set<std::string>{"bin", "lib", "lib/ext", "lib/ext/Comm.jar"}));
 }
 
@@ -155,7 +158,8 @@ TEST_F(InstallCommExtensionOnDisk, FolderAtTheTestedPathFailsTheCopyAndStaysAFol
     fs::create_directory(home_ / "lib/ext/Comm.jar");
     Install();
     EXPECT_THAT(platform_.messages,
-                ElementsAre("Path/File access error", "Error While Copying JAR File"));
+                ElementsAre("Path/File access error: " + (home_ / "lib/ext/Comm.jar").string(),
+                            "Error While Copying JAR File"));
     EXPECT_TRUE(fs::is_directory(home_ / "lib/ext/Comm.jar"));
     // No half-made copy is left behind.
     EXPECT_EQ(Tree(home_), (std::set<std::string>{"bin", "lib", "lib/ext", "lib/ext/Comm.jar"}));
@@ -164,7 +168,8 @@ TEST_F(InstallCommExtensionOnDisk, FolderAtTheTestedPathFailsTheCopyAndStaysAFol
 TEST_F(InstallCommExtensionOnDisk, MissingJavaHomeFailsAtTheFirstCopy) {
     fs::remove_all(home_);
     Install();
-    EXPECT_THAT(platform_.messages, ElementsAre("Path not found", "Error While Copying JAR File"));
+    EXPECT_THAT(platform_.messages, ElementsAre("Path not found: " + (home_ / "lib/ext/").string(),
+                                                "Error While Copying JAR File"));
     EXPECT_FALSE(fs::exists(home_));
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/unique_resource.h"
@@ -16,15 +17,37 @@ namespace pellatone {
 
 namespace {
 
+// What a user who may not write into the runtime (one under /usr/lib/jvm is root's) can do.
+constexpr std::string_view kRefusedWriteRemedy =
+    "Run Pellatone once as root to install the serial extension.";
+
+// The error for a failed step of reading the source.
+RunTimeError SourceError(int errnoValue, const std::string& source) {
+    return Concerning(ErrorFromErrno(errnoValue), source);
+}
+
+// The error for a failed step of writing the copy, naming the file it was to become. Only a
+// refusal can be mended by running with more rights; a read-only or full disk cannot.
+RunTimeError DestinationError(int errnoValue, const std::string& destination) {
+    const bool refused = errnoValue == EACCES || errnoValue == EPERM;
+    return Concerning(ErrorFromErrno(errnoValue), destination,
+                      refused ? kRefusedWriteRemedy : std::string_view{});
+}
+
 // A file being written beside its final place; removed again unless it was renamed into place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& folder, const std::string& name) {
+    TemporaryFile(const std::string& folder, const std::string& name)
+        : destination_(folder + name) {
         std::string pattern = folder + "." + name + ".XXXXXX";
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         fd_ = posix::UniqueFd(mkostemp(buffer.data(), O_CLOEXEC));
-        if (!fd_) throw FolderError(errno);
+        if (!fd_) {
+            const int error = errno;
+            if (error == ENOENT || error == ENOTDIR) throw Concerning(PathNotFound(), folder);
+            throw DestinationError(error, destination_);
+        }
         path_.assign(buffer.data());
     }
     TemporaryFile(const TemporaryFile&) = delete;
@@ -37,13 +60,16 @@ public:
 
     [[nodiscard]] int Fd() const { return fd_.Get(); }
     [[nodiscard]] const std::string& Path() const { return path_; }
+    // The file the copy becomes, named in every error.
+    [[nodiscard]] const std::string& Destination() const { return destination_; }
 
     void Close() {
-        if (const int error = fd_.Close(); error != 0) throw ErrorFromErrno(error);
+        if (const int error = fd_.Close(); error != 0) throw DestinationError(error, destination_);
     }
     void Keep() { path_.clear(); }
 
 private:
+    std::string destination_;
     posix::UniqueFd fd_;
     std::string path_;
 };
@@ -85,26 +111,27 @@ private:
     sigset_t previous_{};
 };
 
-void WriteAll(int fd, const unsigned char* data, std::size_t size) {
+void WriteAll(const TemporaryFile& to, const unsigned char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
+        const ssize_t written = ::write(to.Fd(), data, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            throw ErrorFromErrno(errno);
+            throw DestinationError(errno, to.Destination());
         }
         data += written;
         size -= static_cast<std::size_t>(written);
     }
 }
 
-void CopyContents(int from, int to, const HeldTerminationSignals& signals) {
+void CopyContents(int from, const std::string& source, const TemporaryFile& to,
+                  const HeldTerminationSignals& signals) {
     std::array<unsigned char, std::size_t{64} * 1024> buffer{};
     while (true) {
-        if (signals.OneArrived()) throw ErrorFromErrno(EINTR);
+        if (signals.OneArrived()) throw DestinationError(EINTR, to.Destination());
         const ssize_t count = ::read(from, buffer.data(), buffer.size());
         if (count < 0) {
             if (errno == EINTR) continue;
-            throw ErrorFromErrno(errno);
+            throw SourceError(errno, source);
         }
         if (count == 0) return;
         WriteAll(to, buffer.data(), static_cast<std::size_t>(count));
@@ -118,20 +145,18 @@ posix::UniqueFd OpenRegularFile(const std::string& path) {
     const auto notFound = [](int errnoValue) {
         return errnoValue == ENOENT || errnoValue == ENOTDIR || errnoValue == ENXIO;
     };
+    const auto failure = [&](int errnoValue) {
+        return notFound(errnoValue) ? Concerning(FileNotFound(), path)
+                                    : SourceError(errnoValue, path);
+    };
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (notFound(errno)) throw FileNotFound();
-        throw ErrorFromErrno(errno);
-    }
-    if (!S_ISREG(info.st_mode)) throw FileNotFound();
+    if (::stat(path.c_str(), &info) != 0) throw failure(errno);
+    if (!S_ISREG(info.st_mode)) throw Concerning(FileNotFound(), path);
     posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!file) {
-        if (notFound(errno)) throw FileNotFound();
-        throw ErrorFromErrno(errno);
-    }
+    if (!file) throw failure(errno);
     // It may have been swapped for something else between the look and the open.
-    if (::fstat(file.Get(), &info) != 0) throw ErrorFromErrno(errno);
-    if (!S_ISREG(info.st_mode)) throw FileNotFound();
+    if (::fstat(file.Get(), &info) != 0) throw SourceError(errno, path);
+    if (!S_ISREG(info.st_mode)) throw Concerning(FileNotFound(), path);
     return file;
 }
 
@@ -154,7 +179,7 @@ bool PosixFileSystem::FileExists(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return false;
-        throw ErrorFromErrno(errno);
+        throw Concerning(ErrorFromErrno(errno), path);
     }
     return S_ISREG(info.st_mode);
 }
@@ -163,10 +188,10 @@ void PosixFileSystem::CopyFile(const std::string& sourcePath,
                                const std::string& destinationFolder) {
     const posix::UniqueFd source = OpenRegularFile(sourcePath);
     struct stat sourceInfo {};
-    if (::fstat(source.Get(), &sourceInfo) != 0) throw ErrorFromErrno(errno);
+    if (::fstat(source.Get(), &sourceInfo) != 0) throw SourceError(errno, sourcePath);
     const std::size_t slash = sourcePath.rfind('/');
     const std::string name = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
-    if (name.empty()) throw FileNotFound();
+    if (name.empty()) throw Concerning(FileNotFound(), sourcePath);
 
     if (destinationFolder.empty()) throw PathNotFound();
     std::string folder = destinationFolder;
@@ -175,14 +200,15 @@ void PosixFileSystem::CopyFile(const std::string& sourcePath,
     // Declared before the temporary file, so that a held signal arrives only after it is gone.
     const HeldTerminationSignals signals;
     TemporaryFile temporary(folder, name);
-    CopyContents(source.Get(), temporary.Fd(), signals);
+    const std::string& destination = temporary.Destination();
+    CopyContents(source.Get(), sourcePath, temporary, signals);
     if (::fchmod(temporary.Fd(), CopyPermissions(sourceInfo.st_mode)) != 0) {
-        throw ErrorFromErrno(errno);
+        throw DestinationError(errno, destination);
     }
-    if (::fsync(temporary.Fd()) != 0) throw ErrorFromErrno(errno);
+    if (::fsync(temporary.Fd()) != 0) throw DestinationError(errno, destination);
     temporary.Close();
-    if (::rename(temporary.Path().c_str(), (folder + name).c_str()) != 0) {
-        throw ErrorFromErrno(errno);
+    if (::rename(temporary.Path().c_str(), destination.c_str()) != 0) {
+        throw DestinationError(errno, destination);
     }
     temporary.Keep();
 }

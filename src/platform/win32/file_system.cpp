@@ -18,7 +18,26 @@ namespace pellatone {
 namespace {
 
 using win32::UniqueKernelHandle;
+using win32::Utf8FromWide;
 using win32::WideFromUtf8;
+
+// The error for a failed step of reading the source.
+RunTimeError SourceError(DWORD errorCode, const std::wstring& source) {
+    return Concerning(win32::ErrorFromWin32(errorCode), Utf8FromWide(source));
+}
+
+RunTimeError DestinationError(DWORD errorCode, const std::wstring& destination) {
+    return win32::WriteErrorFromWin32(errorCode, Utf8FromWide(destination));
+}
+
+// The error for a folder that could not be used: a missing one is "Path not found".
+RunTimeError FolderError(DWORD errorCode, const std::wstring& folder,
+                         const std::wstring& destination) {
+    if (win32::MeansNotFound(errorCode) || errorCode == ERROR_DIRECTORY) {
+        return Concerning(PathNotFound(), Utf8FromWide(folder));
+    }
+    return DestinationError(errorCode, destination);
+}
 
 // CreateFileW fails with INVALID_HANDLE_VALUE, which the owner must not take for a handle.
 UniqueKernelHandle OwnFile(HANDLE handle) {
@@ -61,15 +80,15 @@ OpenSource OpenSourceFile(const std::wstring& path) {
     if (!source.file) {
         const DWORD errorCode = ::GetLastError();
         // Its folder missing too, the source is still a file that is not there.
-        if (win32::MeansNotFound(errorCode)) throw FileNotFound();
-        throw win32::ErrorFromWin32(errorCode);
+        if (win32::MeansNotFound(errorCode)) throw Concerning(FileNotFound(), Utf8FromWide(path));
+        throw SourceError(errorCode, path);
     }
     if (::GetFileInformationByHandle(source.file.Get(), &source.information) == 0) {
-        throw win32::LastError();
+        throw SourceError(::GetLastError(), path);
     }
     // Only a file can be copied; a folder named as the source is no file that exists.
     if ((source.information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw FileNotFound();
+        throw Concerning(FileNotFound(), Utf8FromWide(path));
     }
     return source;
 }
@@ -78,7 +97,8 @@ OpenSource OpenSourceFile(const std::wstring& path) {
 // the process id and a count, so no other copy meets it. Removed again unless renamed into place.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::wstring& folder, std::wstring_view name) {
+    TemporaryFile(const std::wstring& folder, const std::wstring& destination,
+                  std::wstring_view name) {
         static unsigned count = 0;
         const std::wstring stem = folder + L"~" + std::wstring(name) + L"." +
                                   std::to_wstring(::GetCurrentProcessId()) + L"-";
@@ -93,7 +113,7 @@ public:
             const DWORD errorCode = ::GetLastError();
             const bool taken = errorCode == ERROR_FILE_EXISTS || errorCode == ERROR_ALREADY_EXISTS;
             if (!taken || attempt == kTemporaryNameAttempts) {
-                throw win32::FolderErrorFromWin32(errorCode);
+                throw FolderError(errorCode, folder, destination);
             }
         }
     }
@@ -118,25 +138,27 @@ private:
     std::wstring path_;
 };
 
-void CopyContents(HANDLE from, HANDLE to) {
+void CopyContents(HANDLE from, const std::wstring& source, HANDLE to,
+                  const std::wstring& destination) {
     std::vector<unsigned char> buffer(std::size_t{64} * 1024);
     while (true) {
         DWORD count = 0;
         if (::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr) ==
             0) {
-            throw win32::LastError();
+            throw SourceError(::GetLastError(), source);
         }
         if (count == 0) return;
         DWORD written = 0;
         if (::WriteFile(to, buffer.data(), count, &written, nullptr) == 0) {
-            throw win32::LastError();
+            throw DestinationError(::GetLastError(), destination);
         }
-        if (written != count) throw win32::ErrorFromWin32(ERROR_WRITE_FAULT);
+        if (written != count) throw DestinationError(ERROR_WRITE_FAULT, destination);
     }
 }
 
 // The source's attributes and time of last change, as CopyFileW would have carried them over.
-void TakeOverAttributes(HANDLE file, const BY_HANDLE_FILE_INFORMATION& source) {
+void TakeOverAttributes(HANDLE file, const BY_HANDLE_FILE_INFORMATION& source,
+                        const std::wstring& destination) {
     FILE_BASIC_INFO basic{};
     basic.LastWriteTime.LowPart = source.ftLastWriteTime.dwLowDateTime;
     basic.LastWriteTime.HighPart = static_cast<LONG>(source.ftLastWriteTime.dwHighDateTime);
@@ -144,7 +166,7 @@ void TakeOverAttributes(HANDLE file, const BY_HANDLE_FILE_INFORMATION& source) {
     basic.FileAttributes = source.dwFileAttributes & kCopiedAttributes;
     if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     if (::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)) == 0) {
-        throw win32::LastError();
+        throw DestinationError(::GetLastError(), destination);
     }
 }
 
@@ -155,7 +177,7 @@ public:
         const DWORD errorCode = AttributesBehindLinks(WideFromUtf8(path), attributes);
         if (errorCode == ERROR_SUCCESS) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
         if (win32::MeansNotFound(errorCode)) return false;
-        throw win32::ErrorFromWin32(errorCode);
+        throw Concerning(win32::ErrorFromWin32(errorCode), path);
     }
 
     void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) override {
@@ -164,22 +186,29 @@ public:
         if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
 
         const OpenSource source = OpenSourceFile(sourceName);
-        RequireFolder(folder);
         const std::wstring_view name = win32::FileNameOf(sourceName);
         const std::wstring destination = folder + std::wstring(name);
+        RequireFolder(folder, destination);
         RefuseReadOnly(destination);
 
         // The copy is written under a name of its own beside its destination, flushed to the
         // disk and only then renamed into place, so the destination is never seen half written,
         // not even after a power cut.
-        TemporaryFile temporary(folder, name);
-        CopyContents(source.file.Get(), temporary.Handle());
-        TakeOverAttributes(temporary.Handle(), source.information);
-        if (::FlushFileBuffers(temporary.Handle()) == 0) throw win32::LastError();
+        TemporaryFile temporary(folder, destination, name);
+        CopyContents(source.file.Get(), sourceName, temporary.Handle(), destination);
+        TakeOverAttributes(temporary.Handle(), source.information, destination);
+        if (::FlushFileBuffers(temporary.Handle()) == 0) {
+            throw DestinationError(::GetLastError(), destination);
+        }
         temporary.Close();
         if (::MoveFileExW(temporary.Path().c_str(), destination.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
-            throw win32::LastError();
+            const DWORD errorCode = ::GetLastError();
+            // A folder in the way refuses the rename too, but no rights would get it out of it.
+            if (IsFolder(destination)) {
+                throw Concerning(PathFileAccessError(), Utf8FromWide(destination));
+            }
+            throw DestinationError(errorCode, destination);
         }
         temporary.Keep();
     }
@@ -189,15 +218,23 @@ private:
     static void RefuseReadOnly(const std::wstring& destination) {
         const DWORD attributes = ::GetFileAttributesW(destination.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            throw PathFileAccessError();
+            throw Concerning(PathFileAccessError(), Utf8FromWide(destination));
         }
     }
 
-    static void RequireFolder(const std::wstring& folder) {
+    static bool IsFolder(const std::wstring& path) {
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+
+    static void RequireFolder(const std::wstring& folder, const std::wstring& destination) {
         DWORD attributes = 0;
         const DWORD errorCode = AttributesBehindLinks(folder, attributes);
-        if (errorCode != ERROR_SUCCESS) throw win32::FolderErrorFromWin32(errorCode);
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) throw PathNotFound();
+        if (errorCode != ERROR_SUCCESS) throw FolderError(errorCode, folder, destination);
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            throw Concerning(PathNotFound(), Utf8FromWide(folder));
+        }
     }
 };
 

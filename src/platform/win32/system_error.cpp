@@ -1,5 +1,7 @@
 #include "platform/win32/system_error.h"
 
+#include <string_view>
+
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
 
@@ -42,6 +44,15 @@ RunTimeError ErrorFromWin32(DWORD errorCode) {
         default:
             return {kSystemErrorNumber, SystemErrorDescription(errorCode)};
     }
+}
+
+RunTimeError WriteErrorFromWin32(DWORD errorCode, const std::string& path) {
+    // Since Vista a runtime under C:\Program Files takes an elevated administrator. Only a
+    // refusal is mended that way; a full disk is not.
+    constexpr std::string_view kRemedy =
+        "Run Pellatone once as administrator to install the serial extension.";
+    return Concerning(ErrorFromWin32(errorCode), path,
+                      errorCode == ERROR_ACCESS_DENIED ? kRemedy : std::string_view{});
 }
 
 bool MeansNotFound(DWORD errorCode) {

@@ -20,6 +20,10 @@ RunTimeError ErrorFromWin32(DWORD errorCode);
 // The same for an operation on a folder: a missing or invalid folder is "Path not found".
 RunTimeError FolderErrorFromWin32(DWORD errorCode);
 
+// The error for a failed step of writing the file at `path`, naming it; when the write was
+// refused, a line of its own says how to get the right to it.
+RunTimeError WriteErrorFromWin32(DWORD errorCode, const std::string& path);
+
 // Whether an error code means "nothing is there" (a missing file, folder, drive or share, or a
 // name that cannot exist) rather than "could not look".
 bool MeansNotFound(DWORD errorCode);

@@ -11,8 +11,8 @@
 #
 # SCENARIO: no_runtime, too_old_runtime, copies_and_launches, missing_source_file,
 # missing_middle_source_file, damaged_file_kept, quoted_folders, hostile_sources,
-# interrupted_copy, broken_stderr or removed_working_folder. Needs root for the namespace; exits 77
-# (skipped) without it.
+# interrupted_copy, broken_stderr, removed_working_folder or refused_copy. Needs root for the
+# namespace; exits 77 (skipped) without it.
 set -eu
 
 # ---------------------------------------------------------------------------------------------
@@ -26,6 +26,8 @@ if [ "${1:-}" = "--inside" ]; then
     # closed; its working folder a folder of its own, or one removed before it starts.
     stderr_mode=$5
     folder_mode=$6
+    # Who runs it: root, or nobody, who may not write into the runtime.
+    user_mode=$7
     if [ -n "$machine_jdk" ]; then
         mount --bind -o ro "$machine_jdk" "$work/jvm/zz-machine-jdk"
         if [ -w "$work/jvm/zz-machine-jdk" ]; then
@@ -48,7 +50,10 @@ if [ "${1:-}" = "--inside" ]; then
         rmdir "$work/removed"
     fi
     umask 022
-    run() { PATH="$work/path:$PATH" timeout -k 5 60 env -u DISPLAY "$program"; }
+    as_user=""
+    if [ "$user_mode" = nobody ]; then as_user="setpriv --reuid=65534 --regid=65534 --clear-groups"; fi
+    # shellcheck disable=SC2086
+    run() { PATH="$work/path:$PATH" timeout -k 5 60 env -u DISPLAY $as_user "$program"; }
     status=0
     case $stderr_mode in
         file) run >"$work/stdout" 2>"$work/stderr" || status=$? ;;
@@ -199,12 +204,12 @@ names_in() {
     (cd "$1" && find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort | tr '\n' ' ')
 }
 
-#   run_program [STDERR-MODE [FOLDER-MODE]]
+#   run_program [STDERR-MODE [FOLDER-MODE [USER-MODE]]]
 run_program() {
     rm -f "$work/status" "$work/stdout" "$work/stderr" "$work/invocations" "$work/record.txt"
     timeout -k 5 90 unshare -m --propagation private \
         sh "$here/java_runtime_test.sh" --inside "$work" "$jdk_to_bind" "$app/pellatone" \
-        "${1:-file}" "${2:-own}" ||
+        "${1:-file}" "${2:-own}" "${3:-root}" ||
         fail "the namespace could not be set up or the run did not end (status $?)"
     [ -f "$work/status" ] || fail "the program's run left no status"
     status=$(cat "$work/status")
@@ -287,7 +292,7 @@ expect_copied() {
 # and the launch all the same.
 expect_only_jdc_jar_missed() {
     expect_status 0
-    expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
+    expect_stderr 'Pellatone: File not found: /opt/maradel/GsmModemJar/jdc.jar\nPellatone: Error While Copying JAR File\n'
     expect_stand_in_started
     expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
     expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
@@ -354,7 +359,7 @@ case $scenario in
         rm "$sources/javax.comm.properties"
         run_program
         expect_status 0
-        expect_stderr 'Pellatone: File not found\nPellatone: Error While Copying JAR File\n'
+        expect_stderr 'Pellatone: File not found: /opt/maradel/GsmModemJar/javax.comm.properties\nPellatone: Error While Copying JAR File\n'
         expect_stand_in_started
         expect_runtime_folders "java " "ext " "Comm.jar "
         expect_copied lib/ext/Comm.jar
@@ -442,6 +447,26 @@ case $scenario in
         # Our own working folder is never needed: java starts in the application folder.
         make_suitable_runtimes
         run_program file removed
+        expect_status 0
+        expect_stderr ''
+        expect_stand_in_started
+        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll \
+            lib/ext/jdc.jar
+        ;;
+    refused_copy)
+        # A user who may not write into the runtime is told which file could not be written and
+        # what to do; once run as root, the extension is installed.
+        make_suitable_runtimes
+        # Only for the stand-ins' records: nobody's java writes them here.
+        chmod 0777 "$work"
+        run_program file own nobody
+        expect_status 0
+        expect_stderr "Pellatone: Path/File access error: $runtime_inside/lib/ext/Comm.jar\n\
+Pellatone: Run Pellatone once as root to install the serial extension.\n\
+Pellatone: Error While Copying JAR File\n"
+        expect_stand_in_started
+        expect_runtime_folders "java " "ext " ""
+        run_program
         expect_status 0
         expect_stderr ''
         expect_stand_in_started

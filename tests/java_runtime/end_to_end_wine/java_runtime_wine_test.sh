@@ -18,6 +18,10 @@
 #   links_followed              links (Unix ones: Wine makes no others) are followed: a linked
 #                               file counts as present, a dangling link as absent and is replaced
 #                               by the copy, a linked source folder is read through
+#   refused_copy                lib\ext refuses the write (an immutable folder, as Wine cannot
+#                               refuse root otherwise): the box names the file and says to run
+#                               as administrator; run again with the right, all four are copied.
+#                               Exits 77 (skipped) where the file system has no immutable flag.
 #
 # Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
 set -euo pipefail
@@ -73,6 +77,9 @@ make_runtime() {
 
 runtime_folder() { printf '%s' "$work/Java Home/$1"; }
 
+# A Windows path as the clicker records it, backslashes doubled.
+recorded() { printf '%s' "${1//\\/\\\\}"; }
+
 # Lists a version subkey with a JavaHome value of the given type and data.
 list_version() {
     wine reg add "$runtime_key\\$1" /v JavaHome /t "$2" /d "$3" /reg:32 /f >/dev/null \
@@ -89,8 +96,9 @@ check_enumeration_order() {
 }
 
 # Runs the program while the clicker answers its boxes. Sets `status` to the program's exit status
-# and `boxes` to the boxes' texts, one line each, with CR and LF written as \r and \n. Returns
-# once everything the program started has ended too.
+# and `boxes` to the boxes' texts, one line each, with CR and LF written as \r and \n, once each
+# box's caption, buttons and icon are checked. Returns once everything the program started has
+# ended too.
 run_program() {
     local clicker_pid
     rm -f "$work/boxes.txt"
@@ -101,10 +109,11 @@ run_program() {
     status=0
     timeout 120 wine "$app/pellatone.exe" || status=$?
     # Every box holds the program until answered, so the record is complete once it has ended.
-    boxes=$(cat "$work/boxes.txt" 2>/dev/null || true)
     kill "$clicker_pid" 2>/dev/null || true
     wait "$clicker_pid" 2>/dev/null || true
-    [ "$status" -ne 124 ] || fail "the program did not end; boxes answered: [$boxes]"
+    [ "$status" -ne 124 ] \
+        || fail "the program did not end; boxes answered: [$(cat "$work/boxes.txt" 2>/dev/null)]"
+    read_boxes "$work/boxes.txt"
     timeout 60 wineserver -w || fail "a process under Wine did not end"
 }
 
@@ -258,7 +267,8 @@ missing_source_folder)
     jre6_windows=$(make_runtime jre6)
     list_version 1.6.0_03 REG_SZ "$jre6_windows"
     run_program
-    check_boxes "File not found" "$copying_failed_text"
+    check_boxes "File not found: $(recorded 'C:\maradel\GsmModemJar\Comm.jar')" \
+        "$copying_failed_text"
     check_status 0
     jre6=$(runtime_folder jre6)
     check_started "$jre6/bin" \
@@ -271,7 +281,8 @@ missing_source_file)
     list_version 1.6.0_03 REG_SZ "$jre6_windows"
     lay_out_sources Comm.jar javax.comm.properties Win32com.dll
     run_program
-    check_boxes "File not found" "$copying_failed_text"
+    check_boxes "File not found: $(recorded 'C:\maradel\GsmModemJar\jdc.jar')" \
+        "$copying_failed_text"
     check_status 0
     jre6=$(runtime_folder jre6)
     check_started "$jre6/bin" \
@@ -304,6 +315,34 @@ links_followed)
     copied=(lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
     for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}" lib/ext/Comm.jar
+    ;;
+refused_copy)
+    jre6_windows=$(make_runtime jre6)
+    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    jre6=$(runtime_folder jre6)
+    lay_out_sources "${extension_files[@]}"
+    if ! chattr +i "$jre6/lib/ext" 2>/dev/null; then
+        echo "SKIPPED: no immutable flag here"
+        exit 77
+    fi
+    run_program
+    chattr -i "$jre6/lib/ext"
+    refused="Path/File access error: $(recorded "$jre6_windows\lib\ext\Comm.jar")"
+    refused+='\r\nRun Pellatone once as administrator to install the serial extension.'
+    check_boxes "$refused" "$copying_failed_text"
+    check_status 0
+    command_line=$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")
+    check_started "$jre6/bin" "$command_line"
+    check_tree "$jre6" "${launched_runtime[@]}"
+
+    rm "$jre6/bin/java-invocation.txt"
+    run_program
+    check_no_boxes
+    check_status 0
+    check_started "$jre6/bin" "$command_line"
+    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
+    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
     ;;
 *)
     fail "unknown scenario"

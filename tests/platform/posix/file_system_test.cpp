@@ -1,5 +1,6 @@
 #include "platform/posix/file_system.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -8,17 +9,20 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/run_time_error.h"
+#include "support/error_of.h"
 #include "temporary_folder.h"
 
 namespace pellatone {
 namespace {
 
+using testing::ErrorOf;
 using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::WriteFile;
@@ -77,7 +81,9 @@ TEST_F(FileExistsTest, FailingTestRaisesAnError) {
     // A loop of links cannot be resolved: that is neither "there" nor "not there".
     std::filesystem::create_symlink(folder / "b", folder / "a");
     std::filesystem::create_symlink(folder / "a", folder / "b");
-    EXPECT_EQ(ErrorNumberOf([&] { (void)fileSystem.FileExists(folder / "a/Comm.jar"); }), 75);
+    const RunTimeError error = ErrorOf([&] { (void)fileSystem.FileExists(folder / "a/Comm.jar"); });
+    EXPECT_EQ(error.Number(), 75);
+    EXPECT_THAT(error.Description(), ::testing::EndsWith(": " + folder / "a/Comm.jar"));
 }
 
 class CopyFileTest : public ::testing::Test {
@@ -149,6 +155,9 @@ struct CopyFailure {
     std::string sourceRelative;
     std::string destinationRelative;
     int expectedNumber;
+    // The classic text and what it concerns, relative to the test's folder.
+    std::string expectedText;
+    std::string concerning;
 };
 
 void PrintTo(const CopyFailure& c, std::ostream* out) {
@@ -174,10 +183,10 @@ TEST_P(CopyFileFailure, RaisesTheErrorAndLeavesNothingBehind) {
     const Strings extBefore = folder.Names("ext");
     const Strings topBefore = folder.Names();
     const CopyFailure& c = GetParam();
-    EXPECT_EQ(ErrorNumberOf([&] {
-                  fileSystem.CopyFile(folder / c.sourceRelative, folder / c.destinationRelative);
-              }),
-              c.expectedNumber);
+    const RunTimeError error = ErrorOf(
+        [&] { fileSystem.CopyFile(folder / c.sourceRelative, folder / c.destinationRelative); });
+    EXPECT_EQ(error.Number(), c.expectedNumber);
+    EXPECT_EQ(error.Description(), c.expectedText + ": " + (folder / c.concerning));
     EXPECT_EQ(folder.Names("ext"), extBefore);
     EXPECT_EQ(folder.Names("ext/Comm.jar"), Strings{});
     EXPECT_EQ(folder.Names(), topBefore);
@@ -186,18 +195,51 @@ TEST_P(CopyFileFailure, RaisesTheErrorAndLeavesNothingBehind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CopyFileFailure,
-    ::testing::Values(CopyFailure{"SourceMissing", "source/jdc.jar", "ext/", 53},
-                      CopyFailure{"SourceFolderMissing", "nowhere/jdc.jar", "ext/", 53},
-                      CopyFailure{"SourceIsAFolder", "source/lib", "ext/", 53},
-                      // Reading these would block for ever or never end.
-                      CopyFailure{"SourceIsANamedPipe", "source/pipe", "ext/", 53},
-                      CopyFailure{"SourceLinksToADevice", "source/zero", "ext/", 53},
-                      CopyFailure{"SourceIsASocket", "source/socket", "ext/", 53},
-                      CopyFailure{"DestinationFolderMissing", "source/Comm.jar", "lib/ext/", 76},
-                      CopyFailure{"DestinationFolderIsAFile", "source/Comm.jar", "source/Comm.jar/",
-                                  76},
-                      CopyFailure{"FolderInTheWay", "source/Comm.jar", "ext/", 75}),
+    ::testing::Values(
+        CopyFailure{"SourceMissing", "source/jdc.jar", "ext/", 53, "File not found",
+                    "source/jdc.jar"},
+        CopyFailure{"SourceFolderMissing", "nowhere/jdc.jar", "ext/", 53, "File not found",
+                    "nowhere/jdc.jar"},
+        CopyFailure{"SourceIsAFolder", "source/lib", "ext/", 53, "File not found", "source/lib"},
+        // Reading these would block for ever or never end.
+        CopyFailure{"SourceIsANamedPipe", "source/pipe", "ext/", 53, "File not found",
+                    "source/pipe"},
+        CopyFailure{"SourceLinksToADevice", "source/zero", "ext/", 53, "File not found",
+                    "source/zero"},
+        CopyFailure{"SourceIsASocket", "source/socket", "ext/", 53, "File not found",
+                    "source/socket"},
+        CopyFailure{"DestinationFolderMissing", "source/Comm.jar", "lib/ext/", 76, "Path not found",
+                    "lib/ext/"},
+        CopyFailure{"DestinationFolderIsAFile", "source/Comm.jar", "source/Comm.jar/", 76,
+                    "Path not found", "source/Comm.jar/"},
+        // No rights would move the folder: nothing to advise.
+        CopyFailure{"FolderInTheWay", "source/Comm.jar", "ext/", 75, "Path/File access error",
+                    "ext/Comm.jar"}),
     [](const ::testing::TestParamInfo<CopyFailure>& info) { return info.param.name; });
+
+// A runtime the user may not write into: the error names the file it could not write and, on a
+// line of its own, what to do about it.
+TEST_F(CopyFileTest, RefusedWriteNamesTheFileAndWhatToDo) {
+    const auto copyWithoutTheRightToWrite = [&] {
+        if (::geteuid() == 0) {
+            // Root may write anywhere; nobody may only read the source.
+            ::chmod(folder.Path().c_str(), 0755);
+            ::chmod((folder / "source").c_str(), 0755);
+            ::chmod(source.c_str(), 0644);
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(100);
+        } else {
+            ::chmod((folder / "ext").c_str(), 0555);
+        }
+        const RunTimeError error = ErrorOf([&] { fileSystem.CopyFile(source, folder / "ext/"); });
+        const std::string expected = "Path/File access error: " + folder / "ext/Comm.jar" +
+                                     "\r\nRun Pellatone once as root to install the serial "
+                                     "extension.";
+        std::fprintf(stderr, "%d %s", error.Number(), error.Description().c_str());
+        std::_Exit(error.Number() == 75 && error.Description() == expected ? 0 : 1);
+    };
+    EXPECT_EXIT(copyWithoutTheRightToWrite(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(folder.Names("ext"), Strings{});
+}
 
 // A write that fails half way (here: the file size limit) leaves no partial file behind.
 TEST_F(CopyFileTest, FailedWriteRemovesTheTemporaryFile) {

@@ -1,9 +1,16 @@
 #include "platform/posix/gui/message_box.h"
 
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Window.H>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "platform/posix/gui/display.h"
 
 namespace pellatone {
 namespace {
@@ -26,6 +33,42 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LabelCase{"plain", "plain"}, LabelCase{"a\r\nb", "a\nb"},
                       LabelCase{"mail@host @@", "mail@@host @@@@"}, LabelCase{"@\r\n@", "@@\n@@"},
                       LabelCase{"lone\rcr and lone\nlf", "lone\rcr and lone\nlf"}));
+
+// What the box on the display is made of, seen from inside while it waits for its OK.
+struct BoxSeen {
+    std::string caption;
+    bool modal = false;
+    std::vector<std::string> buttons;
+};
+
+void LookAtTheBoxAndDismissIt(void* seen) {
+    Fl_Window* box = Fl::first_window();
+    if (box == nullptr) {
+        Fl::repeat_timeout(0.1, LookAtTheBoxAndDismissIt, seen);
+        return;
+    }
+    auto& look = *static_cast<BoxSeen*>(seen);
+    look.caption = box->label() != nullptr ? box->label() : "";
+    look.modal = box->modal() != 0;
+    for (int i = 0; i < box->children(); ++i) {
+        const Fl_Widget* child = box->child(i);
+        if (dynamic_cast<const Fl_Button*>(child) != nullptr && child->visible() != 0) {
+            look.buttons.emplace_back(child->label() != nullptr ? child->label() : "");
+        }
+    }
+    box->hide();
+}
+
+// As on Windows: modal, captioned with the program's title, an OK button and nothing else.
+TEST(MessageBoxOnTheDisplay, IsModalWithTheTitleAndOneOkButton) {
+    if (!DisplayAvailable()) GTEST_SKIP() << "no X display";
+    BoxSeen seen;
+    Fl::add_timeout(0.2, LookAtTheBoxAndDismissIt, &seen);
+    ShowMessageBox("Path not found: /usr/lib/jvm/x/lib/ext/");
+    EXPECT_EQ(seen.caption, "Pellatone");
+    EXPECT_TRUE(seen.modal);
+    EXPECT_THAT(seen.buttons, ::testing::ElementsAre("OK"));
+}
 
 }  // namespace
 }  // namespace pellatone

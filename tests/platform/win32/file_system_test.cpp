@@ -115,7 +115,7 @@ TEST_F(Win32FileSystemTest, AFolderWithoutItsTrailingBackslashIsStillTheFolder) 
 TEST_F(Win32FileSystemTest, AMissingSourceIsFileNotFound) {
     const RunTimeError error = CopyError(Utf8(source() / L"Comm.jar"), Utf8Folder(destination()));
     EXPECT_EQ(error.Number(), 53);
-    EXPECT_EQ(error.Description(), "File not found");
+    EXPECT_EQ(error.Description(), "File not found: " + Utf8(source() / L"Comm.jar"));
     EXPECT_THAT(EntriesOf(destination()), IsEmpty());
 }
 
@@ -131,7 +131,7 @@ TEST_F(Win32FileSystemTest, AMissingSourceFolderIsFileNotFound) {
     const RunTimeError error =
         CopyError(Utf8(root.Path() / L"maradel" / L"Comm.jar"), Utf8Folder(destination()));
     EXPECT_EQ(error.Number(), 53);
-    EXPECT_EQ(error.Description(), "File not found");
+    EXPECT_EQ(error.Description(), "File not found: " + Utf8(root.Path() / L"maradel" / L"Comm.jar"));
 }
 
 TEST_F(Win32FileSystemTest, AMissingDestinationFolderIsPathNotFound) {
@@ -139,7 +139,7 @@ TEST_F(Win32FileSystemTest, AMissingDestinationFolderIsPathNotFound) {
     const RunTimeError error =
         CopyError(Utf8(source() / L"Win32com.dll"), Utf8Folder(root.Path() / L"bin"));
     EXPECT_EQ(error.Number(), 76);
-    EXPECT_EQ(error.Description(), "Path not found");
+    EXPECT_EQ(error.Description(), "Path not found: " + Utf8Folder(root.Path() / L"bin"));
     EXPECT_FALSE(fs::exists(root.Path() / L"bin"));
 }
 
@@ -156,8 +156,9 @@ TEST_F(Win32FileSystemTest, AFolderInTheWayRefusesTheCopyAndLeavesNoTemporaryFil
     WriteFile(source() / L"Comm.jar", "the archive");
     fs::create_directory(destination() / L"Comm.jar");
     const RunTimeError error = CopyError(Utf8(source() / L"Comm.jar"), Utf8Folder(destination()));
+    // No rights would move the folder: nothing to advise.
     EXPECT_EQ(error.Number(), 75);
-    EXPECT_EQ(error.Description(), "Path/File access error");
+    EXPECT_EQ(error.Description(), "Path/File access error: " + Utf8(destination() / L"Comm.jar"));
     EXPECT_THAT(EntriesOf(destination()), ElementsAre(L"Comm.jar"));
     EXPECT_TRUE(fs::is_directory(destination() / L"Comm.jar"));
 }

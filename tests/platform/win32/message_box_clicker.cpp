@@ -1,11 +1,14 @@
 // Test helper that runs under Wine beside the program: waits for the program's message boxes (top-
-// level dialogs of class #32770 captioned "Pellatone"), records the text of each in the order they
-// appear and presses OK on it.
+// level dialogs of class #32770 of a process running pellatone.exe, whatever their caption),
+// records each in the order they appear and dismisses it.
 //
 //   message_box_clicker.exe RECORD_FILE BOX_COUNT TIMEOUT_SECONDS
 //
-// Each box's text becomes one line of RECORD_FILE (UTF-8), with backslash, CR and LF written as
-// \\, \r and \n so that a line holds exactly one box. The file is rewritten after every box. Exits
+// Each box becomes one line of RECORD_FILE (UTF-8): its caption, its buttons (the visible ones by
+// their ids, such as "OK" or "OK,Cancel"), "icon" or "no icon" and its text, separated by tabs.
+// Backslash, tab, CR and LF are written as \\, \t, \r and \n so that a line holds exactly one
+// box. A box is dismissed with OK, or with its first button when it has none. The file is
+// rewritten after every box. Exits
 // 0 once BOX_COUNT boxes were answered, 1 when the time ran out first, 2 on bad arguments or when
 // the record cannot be written. A BOX_COUNT of 0 answers every box until the time is up, then
 // exits 0: the record then tells how many came, none included.
@@ -19,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
 
 namespace {
@@ -26,7 +30,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr wchar_t kDialogClass[] = L"#32770";
-constexpr wchar_t kCaption[] = L"Pellatone";
+constexpr wchar_t kProgramName[] = L"pellatone.exe";
+// The icon control of a message box: Windows gives it this id, Wine stc1.
+constexpr int kWindowsIconId = 20;
 
 std::string Escaped(const std::string& text) {
     std::string escaped;
@@ -34,6 +40,9 @@ std::string Escaped(const std::string& text) {
         switch (c) {
             case '\\':
                 escaped += "\\\\";
+                break;
+            case '\t':
+                escaped += "\\t";
                 break;
             case '\r':
                 escaped += "\\r";
@@ -70,12 +79,14 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
+bool IsStatic(HWND control) { return _wcsicmp(ClassOf(control).c_str(), L"Static") == 0; }
+
 // The message text: the box's static control that is not its icon.
 std::wstring MessageTextOf(HWND box) {
     std::wstring found;
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) continue;
+        if (!IsStatic(child)) continue;
         const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
         if ((style & SS_TYPEMASK) == SS_ICON) continue;
         found = TextOf(child);
@@ -84,12 +95,92 @@ std::wstring MessageTextOf(HWND box) {
     return found;
 }
 
+// Whether the box shows an icon: a visible icon control that holds one.
+bool HasIcon(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsStatic(child) || IsWindowVisible(child) == 0) continue;
+        const bool iconControl = (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON ||
+                                 GetDlgCtrlID(child) == kWindowsIconId;
+        DWORD_PTR icon = 0;
+        if (iconControl &&
+            SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon) != 0 &&
+            icon != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The ids of the box's visible buttons, in their order.
+std::vector<int> ButtonsOf(HWND box) {
+    std::vector<int> ids;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0 && IsWindowVisible(child) != 0) {
+            ids.push_back(GetDlgCtrlID(child));
+        }
+    }
+    return ids;
+}
+
+std::string ButtonName(int id) {
+    switch (id) {
+        case IDOK:
+            return "OK";
+        case IDCANCEL:
+            return "Cancel";
+        case IDABORT:
+            return "Abort";
+        case IDRETRY:
+            return "Retry";
+        case IDIGNORE:
+            return "Ignore";
+        case IDYES:
+            return "Yes";
+        case IDNO:
+            return "No";
+        case IDHELP:
+            return "Help";
+        case IDTRYAGAIN:
+            return "Try Again";
+        case IDCONTINUE:
+            return "Continue";
+        default:
+            return "button " + std::to_string(id);
+    }
+}
+
+bool OfTheProgram(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const pellatone::win32::UniqueKernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return false;
+    std::wstring image(MAX_PATH, L'\0');
+    auto size = static_cast<DWORD>(image.size());
+    if (QueryFullProcessImageNameW(process.Get(), 0, image.data(), &size) == 0) return false;
+    image.resize(size);
+    const std::size_t slash = image.find_last_of(L"\\/");
+    return _wcsicmp(image.c_str() + (slash == std::wstring::npos ? 0 : slash + 1), kProgramName) ==
+           0;
+}
+
 HWND FindOpenBox() {
     HWND box = nullptr;
-    while ((box = FindWindowExW(nullptr, box, kDialogClass, kCaption)) != nullptr) {
-        if (IsWindowVisible(box) != 0) return box;
+    while ((box = FindWindowExW(nullptr, box, kDialogClass, nullptr)) != nullptr) {
+        if (IsWindowVisible(box) != 0 && OfTheProgram(box)) return box;
     }
     return nullptr;
+}
+
+// The box's record line: caption, buttons, icon and text.
+std::string RecordOf(HWND box, const std::vector<int>& buttons) {
+    std::string names;
+    for (const int id : buttons) names += (names.empty() ? "" : ",") + ButtonName(id);
+    using pellatone::win32::Utf8FromWide;
+    return Escaped(Utf8FromWide(TextOf(box))) + "\t" + (names.empty() ? "none" : names) + "\t" +
+           (HasIcon(box) ? "icon" : "no icon") + "\t" + Escaped(Utf8FromWide(MessageTextOf(box)));
 }
 
 bool WriteRecord(const std::wstring& path, const std::vector<std::string>& lines) {
@@ -124,9 +215,13 @@ int wmain(int argc, wchar_t** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             continue;
         }
-        records.push_back(Escaped(pellatone::win32::Utf8FromWide(MessageTextOf(box))));
+        const std::vector<int> buttons = ButtonsOf(box);
+        records.push_back(RecordOf(box, buttons));
         if (!WriteRecord(recordPath, records)) return 2;
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        bool hasOk = false;
+        for (const int id : buttons) hasOk = hasOk || id == IDOK;
+        const int press = hasOk || buttons.empty() ? IDOK : buttons.front();
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), 0);
         // The next box may only be taken for a new one once this one is gone.
         while (IsWindow(box) != 0) {
             if (Clock::now() >= deadline) return untilTimeout ? 0 : 1;

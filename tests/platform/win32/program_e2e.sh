@@ -209,8 +209,9 @@ uncaught_error)
     [ "$status" -ne 124 ] || fail "the program did not end"
     clicker_status=0
     wait "$clicker_pid" || clicker_status=$?
-    boxes=$(cat "$work/boxes.txt" 2>/dev/null || true)
-    [ "$clicker_status" = 0 ] || fail "no message box was answered; boxes seen: [$boxes]"
+    [ "$clicker_status" = 0 ] \
+        || fail "no message box was answered; boxes seen: [$(cat "$work/boxes.txt" 2>/dev/null)]"
+    read_boxes "$work/boxes.txt"
     expected="Run-time error '53':\\r\\n\\r\\nFile not found"
     [ "$boxes" = "$expected" ] || fail "message boxes were [$boxes], expected [$expected]"
     [ "$status" = 1 ] || fail "the program ended with status $status, not 1"

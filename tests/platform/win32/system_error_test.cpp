@@ -51,6 +51,25 @@ INSTANTIATE_TEST_SUITE_P(
                       ClassicMapping{ERROR_ACCESS_DENIED, 75, "Path/File access error"},
                       ClassicMapping{ERROR_DISK_FULL, 61, "Disk full"}));
 
+class WriteErrorTest : public ::testing::TestWithParam<ClassicMapping> {};
+
+// The classic text first, then the file; only a refused write says how to get the right to it.
+TEST_P(WriteErrorTest, NamesTheFileAndForARefusalWhatToDo) {
+    const RunTimeError error = WriteErrorFromWin32(GetParam().code, "C:\\jre\\lib\\ext\\Comm.jar");
+    EXPECT_EQ(error.Number(), GetParam().number);
+    EXPECT_EQ(error.Description(), GetParam().description);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Win32Errors, WriteErrorTest,
+    ::testing::Values(ClassicMapping{ERROR_ACCESS_DENIED, 75,
+                                     "Path/File access error: C:\\jre\\lib\\ext\\Comm.jar\r\n"
+                                     "Run Pellatone once as administrator to install the serial "
+                                     "extension."},
+                      ClassicMapping{ERROR_DISK_FULL, 61, "Disk full: C:\\jre\\lib\\ext\\Comm.jar"},
+                      ClassicMapping{ERROR_WRITE_FAULT, 57,
+                                     "Device I/O error: C:\\jre\\lib\\ext\\Comm.jar"}));
+
 // Codes without a classic counterpart keep the system's own words.
 class SystemErrorTest : public ::testing::TestWithParam<DWORD> {};
 

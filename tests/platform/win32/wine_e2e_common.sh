@@ -41,6 +41,8 @@ remove_what_the_test_made() {
     local pid
     for pid in "${background[@]}"; do kill "$pid" 2>/dev/null || true; done
     timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
+    # A test that made a folder immutable and failed before undoing it.
+    chattr -R -i "$work" >/dev/null 2>&1 || true
     rm -rf "$work" "${also_remove[@]}"
 }
 
@@ -54,6 +56,21 @@ server_command_line() {
     for entry in "${entries[@]}"; do line+="\"$application\\Vexmora\\lib\\$entry\";"; done
     line+="\"$application\\Vexmora\" VEXMORA.Frame11"
     printf '%s' "$line"
+}
+
+# Reads the message_box_clicker's RECORD into `boxes`, the boxes' texts one a line, after checking
+# that every box looks as the program's boxes must: captioned "Pellatone", an OK button only and
+# no icon.
+read_boxes() {
+    local caption buttons icon text
+    boxes=""
+    [ -f "$1" ] || return 0
+    while IFS=$'\t' read -r caption buttons icon text; do
+        [ "$caption" = Pellatone ] || fail "the box [$text] is captioned [$caption], not [Pellatone]"
+        [ "$buttons" = OK ] || fail "the box [$text] has the buttons [$buttons], not OK alone"
+        [ "$icon" = "no icon" ] || fail "the box [$text] shows an icon"
+        boxes+="${boxes:+$'\n'}$text"
+    done <"$1"
 }
 
 # The stand-in's RECORD shows it was started hidden: asked to use wShowWindow, and that SW_HIDE.
