@@ -195,26 +195,26 @@ TEST_P(CopyFileFailure, RaisesTheErrorAndLeavesNothingBehind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CopyFileFailure,
-    ::testing::Values(
-        CopyFailure{"SourceMissing", "source/jdc.jar", "ext/", 53, "File not found",
-                    "source/jdc.jar"},
-        CopyFailure{"SourceFolderMissing", "nowhere/jdc.jar", "ext/", 53, "File not found",
-                    "nowhere/jdc.jar"},
-        CopyFailure{"SourceIsAFolder", "source/lib", "ext/", 53, "File not found", "source/lib"},
-        // Reading these would block for ever or never end.
-        CopyFailure{"SourceIsANamedPipe", "source/pipe", "ext/", 53, "File not found",
-                    "source/pipe"},
-        CopyFailure{"SourceLinksToADevice", "source/zero", "ext/", 53, "File not found",
-                    "source/zero"},
-        CopyFailure{"SourceIsASocket", "source/socket", "ext/", 53, "File not found",
-                    "source/socket"},
-        CopyFailure{"DestinationFolderMissing", "source/Comm.jar", "lib/ext/", 76, "Path not found",
-                    "lib/ext/"},
-        CopyFailure{"DestinationFolderIsAFile", "source/Comm.jar", "source/Comm.jar/", 76,
-                    "Path not found", "source/Comm.jar/"},
-        // No rights would move the folder: nothing to advise.
-        CopyFailure{"FolderInTheWay", "source/Comm.jar", "ext/", 75, "Path/File access error",
-                    "ext/Comm.jar"}),
+    ::testing::Values(CopyFailure{"SourceMissing", "source/jdc.jar", "ext/", 53, "File not found",
+                                  "source/jdc.jar"},
+                      CopyFailure{"SourceFolderMissing", "nowhere/jdc.jar", "ext/", 53,
+                                  "File not found", "nowhere/jdc.jar"},
+                      CopyFailure{"SourceIsAFolder", "source/lib", "ext/", 53, "File not found",
+                                  "source/lib"},
+                      // Reading these would block for ever or never end.
+                      CopyFailure{"SourceIsANamedPipe", "source/pipe", "ext/", 53, "File not found",
+                                  "source/pipe"},
+                      CopyFailure{"SourceLinksToADevice", "source/zero", "ext/", 53,
+                                  "File not found", "source/zero"},
+                      CopyFailure{"SourceIsASocket", "source/socket", "ext/", 53, "File not found",
+                                  "source/socket"},
+                      CopyFailure{"DestinationFolderMissing", "source/Comm.jar", "lib/ext/", 76,
+                                  "Path not found", "lib/ext/"},
+                      CopyFailure{"DestinationFolderIsAFile", "source/Comm.jar", "source/Comm.jar/",
+                                  76, "Path not found", "source/Comm.jar/"},
+                      // No rights would move the folder: nothing to advise.
+                      CopyFailure{"FolderInTheWay", "source/Comm.jar", "ext/", 75,
+                                  "Path/File access error", "ext/Comm.jar"}),
     [](const ::testing::TestParamInfo<CopyFailure>& info) { return info.param.name; });
 
 // A runtime the user may not write into: the error names the file it could not write and, on a

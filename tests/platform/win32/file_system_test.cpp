@@ -131,7 +131,8 @@ TEST_F(Win32FileSystemTest, AMissingSourceFolderIsFileNotFound) {
     const RunTimeError error =
         CopyError(Utf8(root.Path() / L"maradel" / L"Comm.jar"), Utf8Folder(destination()));
     EXPECT_EQ(error.Number(), 53);
-    EXPECT_EQ(error.Description(), "File not found: " + Utf8(root.Path() / L"maradel" / L"Comm.jar"));
+    EXPECT_EQ(error.Description(),
+              "File not found: " + Utf8(root.Path() / L"maradel" / L"Comm.jar"));
 }
 
 TEST_F(Win32FileSystemTest, AMissingDestinationFolderIsPathNotFound) {
