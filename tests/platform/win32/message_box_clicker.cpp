@@ -177,7 +177,10 @@ HWND FindOpenBox() {
 // The box's record line: caption, buttons, icon and text.
 std::string RecordOf(HWND box, const std::vector<int>& buttons) {
     std::string names;
-    for (const int id : buttons) names += (names.empty() ? "" : ",") + ButtonName(id);
+    for (const int id : buttons) {
+        if (!names.empty()) names += ',';
+        names += ButtonName(id);
+    }
     using pellatone::win32::Utf8FromWide;
     return Escaped(Utf8FromWide(TextOf(box))) + "\t" + (names.empty() ? "none" : names) + "\t" +
            (HasIcon(box) ? "icon" : "no icon") + "\t" + Escaped(Utf8FromWide(MessageTextOf(box)));
