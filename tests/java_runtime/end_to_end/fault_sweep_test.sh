@@ -46,8 +46,10 @@ if [ "${1:-}" = "--inside" ]; then
 
     # One run, with strace's -e option INJECTION if given. Many runs: few processes each.
     run_once() {
+        # Each run is judged on its own: what an earlier one left goes.
         # shellcheck disable=SC2086
-        rm -f $destinations "$work/invocations"
+        rm -f $destinations "$work/invocations" "$runtime"/bin/.[!.]* "$runtime"/lib/.[!.]* \
+            "$runtime"/lib/ext/.[!.]*
         status=0
         timeout -s KILL 20 strace -qq -e signal=none -o "$out/trace" -e trace="$calls,clone,clone3" \
             ${1:+-e "$1"} "$program" >"$out/stdout" 2>"$out/stderr" || status=$?
@@ -124,6 +126,7 @@ Pellatone: Please refer installtion guide of Pellatone for further help"
     [ -n "${problem:-}" ] || judge find
     if [ -n "$problem" ] || [ ! -f "$work/invocations" ] || [ -s "$out/stderr" ]; then
         echo "the launch without failures went wrong: $problem" >"$out/broken"
+        echo "0 1" >"$out/counts"
         exit 0
     fi
 
@@ -140,19 +143,21 @@ Pellatone: Please refer installtion guide of Pellatone for further help"
     ' "$out/baseline" >"$out/plan"
 
     injected=0
+    broken=0
     : >"$out/broken"
     while read -r call ordinal phase; do
         injected=$((injected + 1))
         run_once "inject=$call:error=EIO:when=$ordinal"
         judge "$phase"
         if [ -n "$problem" ]; then
+            broken=$((broken + 1))
             {
                 echo "$call #$ordinal ($phase): $problem"
                 grep -m 1 'INJECTED' "$out/trace" | sed 's/^/    failed: /'
             } >>"$out/broken"
         fi
     done <"$out/plan"
-    echo "$injected" >"$out/injected"
+    echo "$injected $broken" >"$out/counts"
     exit 0
 fi
 
@@ -189,8 +194,7 @@ cp "$program" "$work/tree/app/pellatone"
 timeout -k 5 280 unshare -m --propagation private \
     sh "$here/fault_sweep_test.sh" --inside "$work" "$work/tree/app/pellatone" ||
     { echo "FAIL: the namespace could not be set up or the sweep did not end"; exit 1; }
-injected=$(cat "$work/out/injected" 2>/dev/null || echo 0)
-broken=$(grep -c '^[^ ]' "$work/out/broken" || true)
+read -r injected broken <"$work/out/counts" || { echo "FAIL: the sweep left no counts"; exit 1; }
 echo "fault sweep: $injected injected failures, $broken broken"
 if [ "$broken" -gt 0 ] || [ "$injected" -eq 0 ]; then
     cat "$work/out/broken"
