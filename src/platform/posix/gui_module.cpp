@@ -173,13 +173,16 @@ void RaiseIfFailed(const PellatoneGuiStatus& status) {
 
 void* LoadModuleEntry(const std::string& path, const char* entry) {
     // The file checked is the file loaded: the loader is given the same open file.
-    const posix::UniqueFd module = OpenWholeModule(path);
+    posix::UniqueFd module = OpenWholeModule(path);
     const std::string loadedAs = "/proc/self/fd/" + std::to_string(module.Get());
     // Local: its symbols (its own copies of ours among them) stay its own. Never unloaded: its
     // windows and the libraries behind them may be in use until the process ends.
     const posix::UniqueLibrary library(
         ::dlopen(loadedAs.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
     if (!library) throw LoaderError(path, loadedAs, path + ": cannot be loaded");
+    // The loader now knows the object by that name, and would hand it out again for any later
+    // load by the same name: the descriptor stays open, so that its number is never reused.
+    (void)module.Detach();
     void* function = ::dlsym(library.Get(), entry);
     if (function == nullptr) throw LoaderError(path, loadedAs, path + ": no " + entry);
     // Loaded with RTLD_NODELETE, the module stays mapped when the owner drops our reference.
