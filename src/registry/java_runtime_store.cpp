@@ -57,24 +57,13 @@ std::vector<std::filesystem::path> StandardJavaRuntimeFolders() {
     return {"/usr/lib/jvm", "/usr/lib64/jvm"};
 }
 
-std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(releaseFile, error)) return std::nullopt;
-    // Read through stdio: a file stream would initialise the C++ locales, a good part of what a
-    // headless start costs.
-    const std::unique_ptr<std::FILE, decltype(&std::fclose)> release(
-        std::fopen(releaseFile.c_str(), "rb"), &std::fclose);
-    if (!release) return std::nullopt;
-    // One byte past the limit tells whether the last line read is whole.
-    std::string head(kReleaseFileReadLimit + 1, '\0');
-    head.resize(std::fread(head.data(), 1, head.size(), release.get()));
-    const bool cut = head.size() > kReleaseFileReadLimit;
-    if (cut) head.resize(kReleaseFileReadLimit);
-
-    std::string_view rest(head);
+std::optional<std::string> JavaVersionInRelease(std::string_view contents) {
+    // Only the head counts. A last line without its line break may go on past it, unless the
+    // file ends before the limit.
+    const bool cut = contents.size() >= kReleaseFileReadLimit;
+    std::string_view rest = contents.substr(0, kReleaseFileReadLimit);
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
-        // A line that runs on past the limit is not within it.
         if (end == std::string_view::npos && cut) return std::nullopt;
         const std::string_view entry = TrimBlanks(rest.substr(0, end));
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
@@ -88,6 +77,23 @@ std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseF
         return std::string(version);
     }
     return std::nullopt;
+}
+
+std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(releaseFile, error)) return std::nullopt;
+    // Read through stdio: a file stream would initialise the C++ locales, a good part of what a
+    // headless start costs.
+    const std::unique_ptr<std::FILE, decltype(&std::fclose)> release(
+        std::fopen(releaseFile.c_str(), "rb"), &std::fclose);
+    if (!release) return std::nullopt;
+    std::string head(kReleaseFileReadLimit, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), release.get()));
+    // A file that could not be read to its end or to the limit names no version.
+    if (head.size() < kReleaseFileReadLimit && std::ferror(release.get()) != 0) {
+        return std::nullopt;
+    }
+    return JavaVersionInRelease(head);
 }
 
 std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "registry/memory_registry_backend.h"
@@ -24,6 +25,11 @@ struct InstalledJavaRuntime {
 // The version a runtime's `release` file names on its JAVA_VERSION line; nullopt when the file
 // is missing or names none usable as a key name.
 [[nodiscard]] std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile);
+
+// The same from the file's contents, of which only the first 64 KiB count: a line that is not
+// complete within them is not read. The version is 1 to 255 characters, without a backslash or
+// a NUL.
+[[nodiscard]] std::optional<std::string> JavaVersionInRelease(std::string_view contents);
 
 // Each folder directly under the roots that holds a runtime, roots in the order given and
 // folders by name. A folder reached twice (through a symlink) and a version seen before count

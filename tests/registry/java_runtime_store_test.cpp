@@ -222,7 +222,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReleaseCase{"LineEndsAt64KiB", "#" + std::string(65536 - 18, 'x') + "\nJAVA_VERSION=17\n",
                     "17"},
         ReleaseCase{"LineEndsPast64KiB", "#" + std::string(65536 - 16, 'x') + "\nJAVA_VERSION=17\n",
-                    std::nullopt}),
+                    std::nullopt},
+        // Whether the file goes on past the limit is no business of the head's: a line that
+        // reaches it without its break counts as cut even where the file ends.
+        ReleaseCase{"LineReaches64KiBWithoutBreak",
+                    "#" + std::string(65536 - 17, 'x') + "\nJAVA_VERSION=17", std::nullopt}),
     [](const ::testing::TestParamInfo<ReleaseCase>& info) { return info.param.label; });
 
 // A huge release file costs neither the memory nor the time to read it whole.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -49,6 +50,31 @@ TEST(MemoryRegistryBackend, KeepsTheFirstSpellingOfAName) {
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "SOFTWARE"), SubKeyList{"JavaSoft"});
     EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", "A", nullptr),
               RegistryValue{"2"s});
+}
+
+TEST(MemoryRegistryBackend, ListsAKeyAddedAfterAListingInItsPlace) {
+    MemoryRegistryBackend backend;
+    const std::string key = "SOFTWARE\\JavaSoft";
+    for (const char* name : {"b", "D"}) backend.CreateKey(kHkeyLocalMachine, key + "\\" + name);
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        RegistryKey opened = 0;
+        EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, key, opened), registry_status::kSuccess);
+        std::vector<char> name(260);
+        RegistryStatus status = registry_status::kSuccess;
+        for (std::uint32_t index = 0; status == registry_status::kSuccess; ++index) {
+            status = backend.EnumKey(opened, index, name);
+            if (status == registry_status::kSuccess) names.emplace_back(name.data());
+        }
+        backend.CloseKey(opened);
+        EXPECT_EQ(status, registry_status::kNoMoreItems);
+        return names;
+    };
+    EXPECT_EQ(listing(), (std::vector<std::string>{"b", "D"}));
+    backend.CreateKey(kHkeyLocalMachine, key + "\\C");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"b", "C", "D"}));
+    backend.CreateKey(kHkeyLocalMachine, key + "\\a");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"a", "b", "C", "D"}));
 }
 
 }  // namespace

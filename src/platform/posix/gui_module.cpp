@@ -1,7 +1,15 @@
 #include "platform/posix/gui_module.h"
 
 #include <dlfcn.h>
+#include <elf.h>
+#include <fcntl.h>
+#include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -21,9 +29,77 @@ namespace {
 // The classic run-time error for a library that would not load.
 constexpr int kErrorInLoadingDll = 48;
 
-RunTimeError LoaderError(const std::string& fallback) {
+// The loader's explanation, naming the module by its path rather than the descriptor it was
+// loaded through.
+RunTimeError LoaderError(const std::string& path, const std::string& loadedAs,
+                         const std::string& fallback) {
     const char* reason = ::dlerror();
-    return {kErrorInLoadingDll, reason != nullptr ? reason : fallback};
+    std::string text = reason != nullptr ? reason : fallback;
+    if (text.starts_with(loadedAs)) text.replace(0, loadedAs.size(), path);
+    return {kErrorInLoadingDll, text};
+}
+
+RunTimeError RefusedModule(const std::string& path, const std::string& reason) {
+    return {kErrorInLoadingDll, path + ": " + reason};
+}
+
+// Reads exactly `size` bytes at `offset`; false when the file holds fewer.
+bool ReadAt(int fd, void* into, std::size_t size, off_t offset) {
+    auto* bytes = static_cast<unsigned char*>(into);
+    while (size > 0) {
+        const ssize_t count = ::pread(fd, bytes, size, offset);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
+        bytes += count;
+        size -= static_cast<std::size_t>(count);
+        offset += count;
+    }
+    return true;
+}
+
+bool LiesWithin(std::uint64_t offset, std::uint64_t size, std::uint64_t fileSize) {
+    return offset <= fileSize && size <= fileSize - offset;
+}
+
+// Opens the module and makes sure the loader can map it whole: the loader maps its segments
+// without looking at the file's size, and a module cut short (an interrupted unpack or copy, a
+// full disk) would then end the program with SIGBUS on the first page past the end.
+posix::UniqueFd OpenWholeModule(const std::string& path) {
+    posix::UniqueFd module(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!module) {
+        throw RefusedModule(path,
+                            std::string("cannot open shared object file: ") + std::strerror(errno));
+    }
+    struct stat info {};
+    if (::fstat(module.Get(), &info) != 0) throw RefusedModule(path, std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) throw RefusedModule(path, "not a regular file");
+    const auto fileSize = static_cast<std::uint64_t>(info.st_size);
+
+    ElfW(Ehdr) header{};
+    if (!ReadAt(module.Get(), &header, sizeof header, 0))
+        throw RefusedModule(path, "file too short");
+    if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != (sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32) ||
+        header.e_phentsize != sizeof(ElfW(Phdr))) {
+        throw RefusedModule(path, "invalid ELF header");
+    }
+    const std::uint64_t headersSize = std::uint64_t{header.e_phnum} * sizeof(ElfW(Phdr));
+    if (!LiesWithin(header.e_phoff, headersSize, fileSize)) {
+        throw RefusedModule(path, "file too short");
+    }
+    for (std::uint64_t index = 0; index < header.e_phnum; ++index) {
+        ElfW(Phdr) segment{};
+        const std::uint64_t at = header.e_phoff + index * sizeof(ElfW(Phdr));
+        if (!ReadAt(module.Get(), &segment, sizeof segment, static_cast<off_t>(at))) {
+            throw RefusedModule(path, "file too short");
+        }
+        if (segment.p_type == PT_LOAD &&
+            !LiesWithin(segment.p_offset, segment.p_filesz, fileSize)) {
+            throw RefusedModule(path,
+                                "cut short: a loadable segment ends past the end of the file");
+        }
+    }
+    return module;
 }
 
 // The module's splash window as Timer1's handler sees it.
@@ -96,13 +172,19 @@ void RaiseIfFailed(const PellatoneGuiStatus& status) {
 }
 
 void* LoadModuleEntry(const std::string& path, const char* entry) {
+    // The file checked is the file loaded: the loader is given the same open file.
+    posix::UniqueFd module = OpenWholeModule(path);
+    const std::string loadedAs = "/proc/self/fd/" + std::to_string(module.Get());
     // Local: its symbols (its own copies of ours among them) stay its own. Never unloaded: its
     // windows and the libraries behind them may be in use until the process ends.
     const posix::UniqueLibrary library(
-        ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
-    if (!library) throw LoaderError(path + ": cannot be loaded");
+        ::dlopen(loadedAs.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
+    if (!library) throw LoaderError(path, loadedAs, path + ": cannot be loaded");
+    // The loader now knows the object by that name, and would hand it out again for any later
+    // load by the same name: the descriptor stays open, so that its number is never reused.
+    (void)module.Detach();
     void* function = ::dlsym(library.Get(), entry);
-    if (function == nullptr) throw LoaderError(path + ": no " + entry);
+    if (function == nullptr) throw LoaderError(path, loadedAs, path + ": no " + entry);
     // Loaded with RTLD_NODELETE, the module stays mapped when the owner drops our reference.
     return function;
 }

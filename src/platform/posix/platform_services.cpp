@@ -123,8 +123,11 @@ void PrepareStandardStreams() {
         }
     }
     // A standard error whose reader has gone must not end us before the server is started; the
-    // failed write is harmless. The server gets the default back when it is started.
+    // failed write is harmless. Nor may a file-size limit end us in the middle of a copy, with
+    // its temporary file left in the runtime: the write fails with EFBIG instead and the copy
+    // takes its error path. The server gets the defaults back when it is started.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::unique_ptr<PlatformServices> CreatePlatformServices() {

@@ -56,7 +56,7 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
     sigemptyset(&noSignals);
     sigset_t toDefault;
     sigemptyset(&toDefault);
-    for (const int number : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM, SIGCHLD}) {
+    for (const int number : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM, SIGCHLD, SIGXFSZ}) {
         sigaddset(&toDefault, number);
     }
     Check(posix_spawnattr_setsigmask(attributes.Get(), &noSignals));

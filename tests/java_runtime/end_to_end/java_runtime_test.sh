@@ -11,8 +11,8 @@
 #
 # SCENARIO: no_runtime, too_old_runtime, copies_and_launches, missing_source_file,
 # missing_middle_source_file, damaged_file_kept, quoted_folders, hostile_sources,
-# interrupted_copy, broken_stderr, removed_working_folder or refused_copy. Needs root for the
-# namespace; exits 77 (skipped) without it.
+# interrupted_copy, broken_stderr, removed_working_folder, refused_copy or file_size_limit.
+# Needs root for the namespace; exits 77 (skipped) without it.
 set -eu
 
 # ---------------------------------------------------------------------------------------------
@@ -28,21 +28,10 @@ if [ "${1:-}" = "--inside" ]; then
     folder_mode=$6
     # Who runs it: root, or nobody, who may not write into the runtime.
     user_mode=$7
-    if [ -n "$machine_jdk" ]; then
-        mount --bind -o ro "$machine_jdk" "$work/jvm/zz-machine-jdk"
-        if [ -w "$work/jvm/zz-machine-jdk" ]; then
-            echo "the machine's JDK could not be bound read-only" >&2
-            exit 1
-        fi
-    fi
-    mount --rbind "$work/jvm" /usr/lib/jvm
-    if [ -d /usr/lib64/jvm ]; then mount -t tmpfs -o mode=0755 none /usr/lib64/jvm; fi
-    if [ ! -d /opt/maradel ]; then
-        # A folder of our own in a tmpfs, never one on the machine.
-        mount -t tmpfs -o mode=0755 none /opt
-        mkdir /opt/maradel
-    fi
-    mount --bind "$work/maradel" /opt/maradel
+    # A file-size limit, in 512-byte blocks, for the program and what it starts.
+    file_size_limit=$8
+    . "$(dirname "$0")/runtime_tree.sh"
+    cover_system_folders "$work/jvm" "$work/maradel" "$machine_jdk" || exit 1
     cd "$work/elsewhere"
     if [ "$folder_mode" = removed ]; then
         mkdir "$work/removed"
@@ -53,7 +42,10 @@ if [ "${1:-}" = "--inside" ]; then
     as_user=""
     if [ "$user_mode" = nobody ]; then as_user="setpriv --reuid=65534 --regid=65534 --clear-groups"; fi
     # shellcheck disable=SC2086
-    run() { PATH="$work/path:$PATH" timeout -k 5 60 env -u DISPLAY $as_user "$program"; }
+    run() {
+        (ulimit -f "$file_size_limit" &&
+            PATH="$work/path:$PATH" exec timeout -k 5 60 env -u DISPLAY $as_user "$program")
+    }
     status=0
     case $stderr_mode in
         file) run >"$work/stdout" 2>"$work/stderr" || status=$? ;;
@@ -74,16 +66,8 @@ program=$2
 work=$3
 here=$(cd "$(dirname "$0")" && pwd -P)
 . "$here/../../platform/posix/stand_in.sh"
-
-skip() {
-    echo "SKIPPED: $*"
-    exit 77
-}
-[ "$(id -u)" -eq 0 ] || skip "a private mount namespace needs root"
-command -v unshare >/dev/null || skip "unshare is not installed"
-unshare -m --propagation private true 2>/dev/null || skip "unshare -m is not permitted here"
-[ -d /usr/lib/jvm ] || skip "there is no /usr/lib/jvm to cover"
-[ -d /opt ] || skip "there is no /opt to cover"
+. "$here/runtime_tree.sh"
+require_namespace
 
 # Whether process PID is still a java started by this test (its number may have been reused).
 is_stand_in() {
@@ -143,36 +127,8 @@ if [ ! -x "$machine_jdk/bin/java" ] || [ ! -f "$machine_jdk/release" ]; then
     fail "no java and release beside $javac_path"
 fi
 
-# A java that records how it was started, then becomes REAL-JAVA, or fails when none is given.
-#   make_java FILE [REAL-JAVA]
-make_java() {
-    cat >"$1" <<EOF
-#!/bin/sh
-{
-    printf 'program=%s\n' "\$0"
-    printf 'folder=%s\n' "\$(pwd -P)"
-    for argument; do printf 'argument=%s\n' "\$argument"; done
-} >>'$work/invocations'
-echo \$\$ >>'$work/java-pids'
-EOF
-    if [ -n "${2:-}" ]; then
-        printf 'exec %s "$@"\n' "'$2'" >>"$1"
-    else
-        echo "exit 1" >>"$1"
-    fi
-    chmod 755 "$1"
-}
-
 # A bare "java" would be looked up on the path: that start gets recorded too.
 make_java "$work/path/java"
-
-# A runtime folder under the covered /usr/lib/jvm, with the folders the extension goes into.
-#   make_runtime NAME VERSION [REAL-JAVA]
-make_runtime() {
-    mkdir -p "$jvm/$1/bin" "$jvm/$1/lib/ext"
-    printf 'IMPLEMENTOR="Pellatone tests"\nJAVA_VERSION="%s"\n' "$2" >"$jvm/$1/release"
-    make_java "$jvm/$1/bin/java" "${3:-}"
-}
 
 # The runtime that must be chosen: a copy of the machine JDK's release, and a java that runs the
 # machine's JDK as the namespace shows it. Before it by folder name, a runtime too old to choose;
@@ -186,30 +142,12 @@ make_suitable_runtimes() {
 }
 jdk_to_bind=""
 
-# Distinct contents, one file longer than the copy's buffer.
-make_sources() {
-    printf 'PK\003\004 Comm.jar\000\377\n' >"$sources/Comm.jar"
-    printf 'driver=com.sun.comm.Win32Driver\r\n' >"$sources/javax.comm.properties"
-    printf 'MZ\220\000 Win32com.dll\n' >"$sources/Win32com.dll"
-    seq 1 40000 >"$sources/jdc.jar"
-}
-
-# Every entry under FOLDER with its type, size, inode and modification time.
-snapshot() {
-    (cd "$1" && find . -printf '%y %p %s %i %T@\n' | LC_ALL=C sort)
-}
-
-# The names in FOLDER, hidden ones too, on one line.
-names_in() {
-    (cd "$1" && find . -mindepth 1 -maxdepth 1 -printf '%f\n' | LC_ALL=C sort | tr '\n' ' ')
-}
-
-#   run_program [STDERR-MODE [FOLDER-MODE [USER-MODE]]]
+#   run_program [STDERR-MODE [FOLDER-MODE [USER-MODE [FILE-SIZE-LIMIT]]]]
 run_program() {
     rm -f "$work/status" "$work/stdout" "$work/stderr" "$work/invocations" "$work/record.txt"
     timeout -k 5 90 unshare -m --propagation private \
         sh "$here/java_runtime_test.sh" --inside "$work" "$jdk_to_bind" "$app/pellatone" \
-        "${1:-file}" "${2:-own}" "${3:-root}" ||
+        "${1:-file}" "${2:-own}" "${3:-root}" "${4:-unlimited}" ||
         fail "the namespace could not be set up or the run did not end (status $?)"
     [ -f "$work/status" ] || fail "the program's run left no status"
     status=$(cat "$work/status")
@@ -472,6 +410,20 @@ Pellatone: Error While Copying JAR File\n"
         expect_stand_in_started
         expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll \
             lib/ext/jdc.jar
+        ;;
+    file_size_limit)
+        # A file-size limit stops the copy that would pass it with "File too large" and no
+        # temporary file left; the launch goes on, and the server does not inherit our
+        # ignoring of the limit's signal.
+        make_suitable_runtimes
+        run_program file own root 100
+        expect_status 0
+        is_copy_error_report "$work/stderr" "File too large" ||
+            fail "standard error is not the copy's error report for a file too large"
+        expect_stand_in_started
+        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+        signal_ignored "$work/ignored-signals" 25 && fail "java was started ignoring SIGXFSZ"
         ;;
     *)
         fail "unknown scenario"

@@ -5,8 +5,10 @@
 # runs with DISPLAY set but no windows module beside it: it must say so once and launch all the
 # same. With "silent-display MODULE" the module is there but DISPLAY names a loopback listener
 # that takes the connection and never replies: the program must give up on it within its
-# deadline, say so once and launch headless.
-#   headless_launch_test.sh PELLATONE WORK-FOLDER [without-module | silent-display MODULE]
+# deadline, say so once and launch headless. With "damaged-module MODULE" the module beside it is
+# cut short, as an interrupted copy leaves it: the program must refuse it, say so once and launch.
+#   headless_launch_test.sh PELLATONE WORK-FOLDER
+#       [without-module | silent-display MODULE | damaged-module MODULE]
 set -eu
 program=$1
 work=$2
@@ -36,6 +38,10 @@ go="$work/go"
 make_stand_in "$app" "$record" "$go" || fail "could not compile the stand-in"
 cp "$program" "$app/pellatone"
 limit=300
+if [ "$mode" = damaged-module ]; then
+    # The first 30000 of its bytes: its headers are whole, its segments are not.
+    head -c 30000 "$module" >"$app/pellatone-gui.so"
+fi
 if [ "$mode" = silent-display ]; then
     cp "$module" "$app/"
     # Accepts X connections on the first free display from :77 on and never answers; gone after
@@ -74,7 +80,7 @@ fi
 
 # Run it headless from another folder; it must end by itself while the stand-in still waits.
 cd "$work/elsewhere"
-if [ "$mode" = without-module ]; then
+if [ "$mode" = without-module ] || [ "$mode" = damaged-module ]; then
     # A real display if there is one: the program must not get as far as opening it.
     env DISPLAY="${DISPLAY:-:979}" "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
 elif [ "$mode" = silent-display ]; then
@@ -102,6 +108,12 @@ if [ "$mode" = without-module ]; then
     # Said first, and once; whatever the start-up itself has to say follows as usual.
     expected="Pellatone: Running without windows; the windows module did not load: \
 $app/pellatone-gui.so: cannot open shared object file: No such file or directory"
+    [ "$(head -n 1 "$work/stderr")" = "$expected" ] || fail "standard error does not start with:
+$expected"
+    [ "$(grep -c 'windows module' "$work/stderr")" -eq 1 ] || fail "said more than once"
+elif [ "$mode" = damaged-module ]; then
+    expected="Pellatone: Running without windows; the windows module did not load: \
+$app/pellatone-gui.so: cut short: a loadable segment ends past the end of the file"
     [ "$(head -n 1 "$work/stderr")" = "$expected" ] || fail "standard error does not start with:
 $expected"
     [ "$(grep -c 'windows module' "$work/stderr")" -eq 1 ] || fail "said more than once"

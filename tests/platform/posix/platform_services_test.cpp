@@ -289,6 +289,19 @@ TEST(StartProcessInFolder, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
     EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd").string(), folder / "ours (deleted)");
 }
 
+TEST(StartProcessInFolder, AFailedStartLeavesOursAsItWas) {
+    WorkingFolderGuard guard;
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "app");
+    std::filesystem::current_path(folder.Path());
+    PosixPlatformServices services(nullptr);
+    EXPECT_EQ(ErrorOf([&] {
+                  services.StartProcessInFolder("no-such-program-anywhere", folder / "app");
+              }).Number(),
+              53);
+    EXPECT_EQ(std::filesystem::current_path(), folder.Path());
+}
+
 TEST(StartProcessInFolder, FolderThatCannotBeEnteredStartsNothing) {
     TemporaryFolder folder;
     WriteFile(folder / "plain", "x");

@@ -66,6 +66,34 @@ unloaded
 returned true after 1 ticks" ] || fail "driver printed: $(cat "$work/timed.out")"
 echo "ok: Timer1 ticked once after about two seconds and the window went"
 
+# ---- On the smaller second screen of a display with two: centred on that one ---------------
+Xvfb -displayfd 5 -nolisten tcp -screen 0 1280x1024x24 -screen 1 800x600x24 \
+    5>"$work/two-screens" >/dev/null 2>&1 &
+running="$!"
+i=0
+until [ -s "$work/two-screens" ]; do
+    i=$((i + 1))
+    [ "$i" -le 100 ] || fail "no X server with two screens started"
+    sleep 0.1
+done
+first_display=$DISPLAY
+DISPLAY=":$(cat "$work/two-screens").1"
+"$driver" splash >"$work/second.out" 2>"$work/second.err" &
+second_pid=$!
+running="$running $second_pid"
+id=$(await_window "$second_pid" 10) || fail "no splash window appeared on screen 1"
+set -- $(window_geometry "$id") $(screen_size)
+echo "window at $1,$2 size $3 x $4 on a $5 x $6 screen"
+dx=$(( $1 * 2 + $3 - $5 ))
+dy=$(( $2 * 2 + $4 - $6 ))
+[ "$5" -eq 800 ] && [ "$dx" -ge -2 ] && [ "$dx" -le 2 ] && [ "$dy" -ge -2 ] && [ "$dy" -le 2 ] \
+    || fail "not centred on the 800 x 600 screen 1 of $DISPLAY: at $1,$2"
+await_exit "$second_pid" 10 || fail "the driver did not end"
+kill $running 2>/dev/null || true
+running=""
+DISPLAY=$first_display
+echo "ok: with DISPLAY naming screen 1, centred on screen 1"
+
 # ---- The window itself, with the driver's Timer1 handler ----------------------------------
 "$driver" splash >"$work/splash.out" 2>"$work/splash.err" &
 splash_pid=$!

@@ -77,7 +77,10 @@ ScreenPoint CentredOnWorkArea(int width, int height) {
     int screenY = 0;
     int screenW = 0;
     int screenH = 0;
-    Fl::screen_work_area(screenX, screenY, screenW, screenH, 0);
+    // Our windows open on the connection's default screen (DISPLAY=:N.S names it). FLTK counts
+    // the X screens of a connection as its screens, or, with Xinerama, the monitors of its one X
+    // screen, which is then screen 0.
+    Fl::screen_work_area(screenX, screenY, screenW, screenH, fl_screen);
     return {screenX + (screenW - width) / 2, screenY + (screenH - height) / 2};
 }
 

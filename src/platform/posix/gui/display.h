@@ -18,8 +18,8 @@ struct ScreenPoint {
     int y = 0;
 };
 
-// Where a window of this size goes to stand in the middle of the first screen's work area (the
-// screen less panels and docks).
+// Where a window of this size goes to stand in the middle of the work area (the screen less
+// panels and docks) of the screen our windows open on, the connection's default screen.
 ScreenPoint CentredOnWorkArea(int width, int height);
 
 }  // namespace pellatone
