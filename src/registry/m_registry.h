@@ -15,9 +15,7 @@ namespace registry_error {
 inline constexpr int kKeyAlreadyAssociated = 457;
 }  // namespace registry_error
 
-// Buffer sizes of the registry calls: a subkey name with its terminator, and the first read of
-// a value's data.
-inline constexpr std::size_t kSubKeyNameBufferSize = 260;
+// The first read of a value's data; a subkey name is read into kSubKeyNameBufferSize bytes.
 inline constexpr std::size_t kFirstValueBufferSize = 1024;
 
 // Turns what a value query left in `buffer` into the value read: `size` is the size the query

@@ -111,7 +111,9 @@ RegistryStatus MemoryRegistryBackend::EnumKey(RegistryKey key, std::uint32_t ind
         for (const auto& [name, subKey] : listed->subKeys) listed->listed.push_back(subKey.get());
     }
     const std::string& found = listed->listed[index]->name;
-    if (found.size() >= name.size()) return registry_status::kMoreData;
+    if (found.size() >= kSubKeyNameUnits || found.size() >= name.size()) {
+        return registry_status::kMoreData;
+    }
     std::copy(found.begin(), found.end(), name.begin());
     name[found.size()] = '\0';
     return registry_status::kSuccess;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -33,6 +34,12 @@ inline constexpr std::uint32_t kMultiString = 7;
 inline constexpr std::uint32_t kQword = 11;
 }  // namespace registry_type
 
+// The longest subkey name a listing takes, terminator included, counted in the units of the
+// backend's own calls: bytes for the ANSI calls and the stores, UTF-16 units for the Unicode calls.
+inline constexpr std::size_t kSubKeyNameUnits = 260;
+// The UTF-8 buffer a name within that limit fits: one unit takes at most three bytes.
+inline constexpr std::size_t kSubKeyNameBufferSize = (kSubKeyNameUnits - 1) * 3 + 1;
+
 // The registry calls MRegistry is written on, one to one with RegOpenKeyEx (KEY_READ),
 // RegCloseKey, RegEnumKey and RegQueryValueEx. Texts are UTF-8; string data comes as UTF-8 bytes
 // and its sizes are counted in those bytes.
@@ -51,8 +58,9 @@ public:
     // Must not fail: it runs while errors unwind.
     virtual void CloseKey(RegistryKey key) noexcept = 0;
 
-    // Writes subkey number `index` NUL-terminated into `name`. kMoreData when the name and its
-    // terminator do not fit, kNoMoreItems past the last subkey.
+    // Writes subkey number `index` in UTF-8, NUL-terminated, into `name`, which holds
+    // kSubKeyNameBufferSize bytes. kMoreData when the name and its terminator take more than
+    // kSubKeyNameUnits units or do not fit `name`, kNoMoreItems past the last subkey.
     virtual RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) = 0;
 
     // Copies the value's data into `data` and sets `type` and `size`. When the data does not fit,

@@ -232,8 +232,9 @@ INSTANTIATE_TEST_SUITE_P(
     Listings, EnumeratedNames,
     ::testing::Values(
         NamesCase{"TerminatedNames", {{0, "1.8\0"s}, {0, "1.6\0junk"s}}, {"1.8", "1.6"}},
-        NamesCase{
-            "NameFillingTheWholeBuffer", {{0, std::string(300, 'n')}}, {std::string(260, 'n')}},
+        NamesCase{"NameFillingTheWholeBuffer",
+                  {{0, std::string(kSubKeyNameBufferSize + 40, 'n')}},
+                  {std::string(kSubKeyNameBufferSize, 'n')}},
         NamesCase{"EmptyName", {{0, "\0"s}}, {""}},
         NamesCase{"ErrorStopsTheListing", {{0, "a\0"s}, {5, "b\0"s}, {0, "c\0"s}}, {"a"}},
         NamesCase{"MoreDataStopsTheListing", {{0, "a\0"s}, {234, "b"s}, {0, "c\0"s}}, {"a"}},

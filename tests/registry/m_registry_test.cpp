@@ -313,7 +313,7 @@ TEST_P(LongSubKeyName, ComesBackWhole) {
 
 INSTANTIATE_TEST_SUITE_P(Lengths, LongSubKeyName, ::testing::Values(1U, 255U, 258U, 259U));
 
-// A name that does not fit the 260-byte buffer with its terminator ends the listing there.
+// A name that does not fit 260 bytes with its terminator ends the listing there.
 TEST_F(RegistryTest, NameTooLongForTheBufferEndsTheListing) {
     backend.CreateKey(kHkeyLocalMachine, kKey + "\\a");
     backend.CreateKey(kHkeyLocalMachine, kKey + "\\b" + Letters(259));

@@ -20,8 +20,6 @@ namespace {
 // serial extension's Win32com.dll loads into, register.
 constexpr REGSAM kReadAccess = KEY_READ;
 
-// Longest key name the registry allows, in UTF-16 units, plus its terminator.
-constexpr DWORD kKeyNameCapacity = 256;
 // A value that keeps growing between reads is given up on after this many.
 constexpr int kQueryAttempts = 8;
 
@@ -70,8 +68,11 @@ void Win32RegistryBackend::CloseKey(RegistryKey key) noexcept {
 
 RegistryStatus Win32RegistryBackend::EnumKey(RegistryKey key, std::uint32_t index,
                                              std::span<char> name) {
-    std::array<wchar_t, kKeyNameCapacity> wide{};
-    const LSTATUS status = RegEnumKeyW(ToHandle(key), index, wide.data(), kKeyNameCapacity);
+    // The limit applies to UTF-16 units, as the ANSI call applies it to bytes: a name of 255
+    // characters outside ASCII still fits, though it takes up to three times as many in UTF-8.
+    std::array<wchar_t, kSubKeyNameUnits> wide{};
+    const LSTATUS status =
+        RegEnumKeyW(ToHandle(key), index, wide.data(), static_cast<DWORD>(wide.size()));
     if (status != ERROR_SUCCESS) return status;
     const std::string utf8 =
         win32::Utf8FromWide(std::wstring_view(wide.data(), wcsnlen(wide.data(), wide.size())));

@@ -5,9 +5,12 @@
 //
 //   splash_watch.exe TIMEOUT_SECONDS
 //
-// Waits for the visible splash window (class PellatoneSplashWindow, caption "Pellatone") and
-// prints how many milliseconds it stayed visible, counted from the first check that saw it to
-// the first that did not; checks are 5 ms apart. Exits 1 when it did not come and go in time.
+// Prints "watching", then waits for the visible splash window (class PellatoneSplashWindow,
+// caption "Pellatone") and prints for how many milliseconds at most it was visible: from the last
+// check that did not see it yet to the first that no longer did; checks are 5 ms apart. A check
+// that comes late on a busy machine lengthens the span, so a lower bound on it holds however
+// slow the watch is, while a window gone at once still spans about two checks. Start the program
+// only after "watching". Exits 1 when the window did not come and go in time.
 #include <windows.h>
 
 #include <chrono>
@@ -24,13 +27,16 @@ bool SplashVisible() {
     return window != nullptr && IsWindowVisible(window) != 0;
 }
 
-// Waits until the splash window's visibility is `visible`; false when the deadline came first.
-bool AwaitVisible(bool visible, Clock::time_point deadline) {
-    while (SplashVisible() != visible) {
-        if (Clock::now() >= deadline) return false;
+// Checks until the splash window's visibility is `visible`; false when the deadline came first.
+// `before` becomes the time just before the last check that saw otherwise.
+bool AwaitVisible(bool visible, Clock::time_point deadline, Clock::time_point& before) {
+    while (true) {
+        const Clock::time_point now = Clock::now();
+        if (SplashVisible() == visible) return true;
+        before = now;
+        if (now >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return true;
 }
 
 }  // namespace
@@ -41,11 +47,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto deadline = Clock::now() + std::chrono::seconds(std::atoi(argv[1]));
-    if (!AwaitVisible(true, deadline)) return 1;
-    const Clock::time_point shown = Clock::now();
-    if (!AwaitVisible(false, deadline)) return 1;
+    std::puts("watching");
+    std::fflush(stdout);
+    Clock::time_point notYetShown = Clock::now();
+    if (!AwaitVisible(true, deadline, notYetShown)) return 1;
+    Clock::time_point stillShown;
+    if (!AwaitVisible(false, deadline, stillShown)) return 1;
     const auto milliseconds =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - shown).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - notYetShown).count();
     std::printf("%lld\n", static_cast<long long>(milliseconds));
     return 0;
 }

@@ -245,12 +245,21 @@ TEST_F(Win32RegistryWritten, NameOf255CharactersComesBackWhole) {
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, path), SubKeyList{std::string(255, 'n')});
 }
 
-// A name needing more than 259 UTF-8 bytes does not fit the name buffer and ends the listing.
-TEST_F(Win32RegistryWritten, NameTooLongInUtf8EndsTheListing) {
+// Names of 255 UTF-16 units take up to three UTF-8 bytes a unit; each comes back whole, and so
+// do the names listed after it.
+TEST_F(Win32RegistryWritten, LongNamesOutsideAsciiComeBackWholeAndTheListingGoesOn) {
     AddKey(L"a");
-    AddKey(L"b" + std::wstring(200, L'\u00e9'));
-    AddKey(L"c");
-    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, path), SubKeyList{"a"});
+    AddKey(L"b" + std::wstring(254, L'\u00e9'));
+    AddKey(L"c" + std::wstring(254, L'\u4e2d'));
+    AddKey(L"d");
+    std::string accented = "b";
+    std::string chinese = "c";
+    for (int count = 0; count < 254; ++count) {
+        accented += "\xc3\xa9";
+        chinese += "\xe4\xb8\xad";
+    }
+    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, path),
+              (SubKeyList{"a", accented, chinese, "d"}));
 }
 
 }  // namespace
