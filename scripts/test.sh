@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds every configuration and runs the whole test suite:
-# g++ with warnings as errors, clang++, ASan + UBSan, and the Windows program under Wine.
+# g++ with warnings as errors, clang++, ASan + UBSan, the Windows program under Wine, and two
+# release builds compared byte for byte.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh test
@@ -27,6 +28,9 @@ done
 
 echo "=== lint"
 ./scripts/lint.sh build/ci || failed="$failed lint"
+
+echo "=== reproducible"
+./scripts/reproducible.sh || failed="$failed reproducible"
 
 echo "=== fuzz"
 ./scripts/fuzz.sh "${PELLATONE_FUZZ_SECONDS:-30}" || failed="$failed fuzz"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,12 +11,14 @@
 
 namespace pellatone {
 
-// Fills the status, cutting the description short to fit.
+// Fills the status, cutting the description short to fit. snprintf into the fixed field is what
+// the fortified C library checks against the field's size.
 inline void Describe(PellatoneGuiStatus& status, int number, const std::string& description) {
     status.number = number;
-    const std::size_t length = std::min(description.size(), sizeof status.description - 1);
-    std::memcpy(status.description, description.data(), length);
-    status.description[length] = '\0';
+    const auto length =
+        static_cast<int>(std::min(description.size(), sizeof status.description - 1));
+    std::snprintf(status.description, sizeof status.description, "%.*s", length,
+                  description.data());
 }
 
 // Runs the work of one entry point of a module and records how it failed, if it did; nothing
