@@ -60,10 +60,9 @@ int main(int argc, char** argv) {
         const int inside = row >= 0 && row < desc->Height;
         for (int x = 0; x < width; ++x) {
             const int column = x - desc->Left;
-            const unsigned long pixel =
-                inside && column >= 0 && column < desc->Width
-                    ? palette[frame->RasterBits[row * desc->Width + column]]
-                    : background;
+            const unsigned long pixel = inside && column >= 0 && column < desc->Width
+                                            ? palette[frame->RasterBits[row * desc->Width + column]]
+                                            : background;
             if (image->bits_per_pixel == 32) {
                 ((unsigned int*)(image->data + y * image->bytes_per_line))[x] = (unsigned int)pixel;
             } else {

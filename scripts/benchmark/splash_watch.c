@@ -115,8 +115,8 @@ static int AwaitDamage(const Launcher* launcher, pid_t child, Damage damage, dou
 static XImage* Contents(Window window) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes)) return NULL;
-    return XGetImage(display, window, 0, 0, (unsigned)attributes.width,
-                     (unsigned)attributes.height, AllPlanes, ZPixmap);
+    return XGetImage(display, window, 0, 0, (unsigned)attributes.width, (unsigned)attributes.height,
+                     AllPlanes, ZPixmap);
 }
 
 /* Pixel for pixel, the colour bits only: what else a pixel holds is nobody's picture. */
@@ -237,7 +237,8 @@ int main(int argc, char** argv) {
     launchers[2].command = jdk;
     for (int i = 0; i < kLaunchers; ++i) TakeFinalPicture(&launchers[i]);
     for (int run = 0; run < runs; ++run) {
-        for (int turn = 0; turn < kLaunchers; ++turn) TimedRun(&launchers[(run + turn) % kLaunchers]);
+        for (int turn = 0; turn < kLaunchers; ++turn)
+            TimedRun(&launchers[(run + turn) % kLaunchers]);
     }
 
     double painted[kLaunchers];

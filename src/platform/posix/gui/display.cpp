@@ -3,13 +3,14 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
-#include <array>
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <future>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "platform/posix/display_name.h"
 
@@ -28,53 +29,25 @@ constexpr auto kOpenDeadline = std::chrono::seconds(5);
 // The atoms FLTK looks up as it takes the display, one round trip to the server each, all before
 // the first window can show. Looked up here in one batch, Xlib keeps the answers and serves FLTK's
 // own requests from them; a name it no longer asks for costs only its share of the batch.
-constexpr std::array kToolkitAtoms = {"WM_DELETE_WINDOW",
-                                      "WM_PROTOCOLS",
-                                      "_MOTIF_WM_HINTS",
-                                      "TARGETS",
-                                      "CLIPBOARD",
-                                      "TIMESTAMP",
-                                      "PRIMARY_TIMESTAMP",
-                                      "CLIPBOARD_TIMESTAMP",
-                                      "XdndAware",
-                                      "XdndSelection",
-                                      "XdndEnter",
-                                      "XdndTypeList",
-                                      "XdndPosition",
-                                      "XdndLeave",
-                                      "XdndDrop",
-                                      "XdndStatus",
-                                      "XdndActionCopy",
-                                      "XdndFinished",
-                                      "text/uri-list",
-                                      "text/plain;charset=UTF-8",
-                                      "text/plain;charset=utf-8",
-                                      "text/plain",
-                                      "TEXT",
-                                      "COMPOUND_TEXT",
-                                      "UTF8_STRING",
-                                      "image/bmp",
-                                      "image/png",
-                                      "INCR",
-                                      "_NET_WM_PID",
-                                      "_NET_WM_NAME",
-                                      "_NET_WM_ICON_NAME",
-                                      "_NET_SUPPORTING_WM_CHECK",
-                                      "_NET_WM_STATE",
-                                      "_NET_WM_STATE_FULLSCREEN",
-                                      "_NET_WM_FULLSCREEN_MONITORS",
-                                      "_NET_WORKAREA",
-                                      "_NET_WM_ICON",
-                                      "_NET_ACTIVE_WINDOW"};
+constexpr std::string_view kToolkitAtoms =
+    "WM_DELETE_WINDOW WM_PROTOCOLS _MOTIF_WM_HINTS TARGETS CLIPBOARD TIMESTAMP PRIMARY_TIMESTAMP "
+    "CLIPBOARD_TIMESTAMP XdndAware XdndSelection XdndEnter XdndTypeList XdndPosition XdndLeave "
+    "XdndDrop XdndStatus XdndActionCopy XdndFinished text/uri-list text/plain;charset=UTF-8 "
+    "text/plain;charset=utf-8 text/plain TEXT COMPOUND_TEXT UTF8_STRING image/bmp image/png INCR "
+    "_NET_WM_PID _NET_WM_NAME _NET_WM_ICON_NAME _NET_SUPPORTING_WM_CHECK _NET_WM_STATE "
+    "_NET_WM_STATE_FULLSCREEN _NET_WM_FULLSCREEN_MONITORS _NET_WORKAREA _NET_WM_ICON "
+    "_NET_ACTIVE_WINDOW";
 
 void LookUpToolkitAtoms(Display* display) {
-    std::array<std::string, kToolkitAtoms.size()> names;
-    std::array<char*, kToolkitAtoms.size()> pointers{};
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        names[i] = kToolkitAtoms[i];
-        pointers[i] = names[i].data();
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start < kToolkitAtoms.size();) {
+        const std::size_t end = std::min(kToolkitAtoms.find(' ', start), kToolkitAtoms.size());
+        names.emplace_back(kToolkitAtoms.substr(start, end - start));
+        start = end + 1;
     }
-    std::array<Atom, kToolkitAtoms.size()> atoms{};
+    std::vector<char*> pointers;
+    for (std::string& name : names) pointers.push_back(name.data());
+    std::vector<Atom> atoms(names.size());
     XInternAtoms(display, pointers.data(), static_cast<int>(pointers.size()), False, atoms.data());
 }
 
