@@ -46,6 +46,7 @@ void LookUpToolkitAtoms(Display* display) {
         start = end + 1;
     }
     std::vector<char*> pointers;
+    pointers.reserve(names.size());
     for (std::string& name : names) pointers.push_back(name.data());
     std::vector<Atom> atoms(names.size());
     XInternAtoms(display, pointers.data(), static_cast<int>(pointers.size()), False, atoms.data());

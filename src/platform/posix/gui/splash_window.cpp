@@ -55,8 +55,8 @@ private:
     void DrawBackground(int x, int y, int width, int height) {
         if (width <= 0 || height <= 0) return;
         const int rowBytes = background_.width * 3;
-        fl_draw_image(background_.pixels.data() + static_cast<std::size_t>(y) * rowBytes + x * 3, x,
-                      y, width, height, 3, rowBytes);
+        const std::size_t start = (static_cast<std::size_t>(y) * background_.width + x) * 3;
+        fl_draw_image(background_.pixels.data() + start, x, y, width, height, 3, rowBytes);
     }
 
     const RgbPicture& background_;
