@@ -52,6 +52,23 @@ void LookUpToolkitAtoms(Display* display) {
     XInternAtoms(display, pointers.data(), static_cast<int>(pointers.size()), False, atoms.data());
 }
 
+// This program takes no text input, so it needs no input method; but FLTK opens one as it takes
+// the display, which reads the locale's compose tables and makes a font set out of the server's
+// fonts, several round trips, all before the first window shows. Asked for an input method that
+// no server offers, Xlib gives up at once, and keys arrive as plain key symbols, all that an OK
+// button needs. FLTK's warning that there is none is not for the user.
+constexpr const char* kNoInputMethod = "@im=none-wanted";
+
+void IgnoreWarning(const char* /*format*/, ...) {}
+
+void TakeDisplay(Display* display) {
+    XSetLocaleModifiers(kNoInputMethod);
+    void (*const warning)(const char*, ...) = Fl::warning;
+    Fl::warning = IgnoreWarning;
+    fl_open_display(display);
+    Fl::warning = warning;
+}
+
 Display* OpenWithRetries() {
     for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
         if (Display* display = XOpenDisplay(nullptr); display != nullptr) return display;
@@ -85,7 +102,7 @@ DisplayState OpenDisplayOnce() {
     // and only here, on the thread that runs the windows.
     if (Display* display = answer.get(); display != nullptr) {
         LookUpToolkitAtoms(display);
-        fl_open_display(display);
+        TakeDisplay(display);
         state.available = true;
     }
     return state;

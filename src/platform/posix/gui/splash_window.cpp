@@ -1,7 +1,6 @@
 #include "platform/posix/gui/fltk_splash_window.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/fl_draw.H>
@@ -62,18 +61,29 @@ private:
     const RgbPicture& background_;
 };
 
-// Image1, a picture control: its picture from its top-left corner. Drawn through a label, even an
-// empty one, it would first set up the fonts (fontconfig reads all of its configuration), which a
-// picture has no need of; a message box does that when it first opens.
-class PictureControl final : public Fl_Box {
+// Image1, a picture control: its picture from its top-left corner. Drawn as a label, even an
+// empty one, it would first have FLTK set up the fonts (fontconfig reads all of its configuration),
+// which a picture has no need of; a message box does that when it first opens. The picture goes to
+// the display in strips: FLTK converts what it is given in a buffer of that size, and a small one
+// is reused from strip to strip, where a whole picture's would first be mapped in page by page.
+class PictureControl final : public Fl_Widget {
 public:
-    using Fl_Box::Fl_Box;
+    PictureControl(int x, int y, const Fl_RGB_Image& picture)
+        : Fl_Widget(x, y, picture.w(), picture.h()), picture_(picture) {}
 
 protected:
     void draw() override {
-        draw_box();
-        if (Fl_Image* picture = image()) picture->draw(x(), y(), w(), h());
+        const int rowBytes = picture_.ld() != 0 ? picture_.ld() : picture_.w() * picture_.d();
+        for (int top = 0; top < picture_.h(); top += kStripRows) {
+            const int rows = std::min(kStripRows, picture_.h() - top);
+            fl_draw_image(picture_.array + static_cast<std::size_t>(top) * rowBytes, x(), y() + top,
+                          picture_.w(), rows, picture_.d(), rowBytes);
+        }
     }
+
+private:
+    static constexpr int kStripRows = 32;
+    const Fl_RGB_Image& picture_;
 };
 
 // The splash window's pictures, decoded, with Image1's picture squeezed to its size.
@@ -81,7 +91,7 @@ struct SplashPictures {
     RgbPicture picture;
     RgbPicture icon32;
     RgbPicture icon16;
-    std::unique_ptr<Fl_Image> image1Picture;
+    std::unique_ptr<Fl_RGB_Image> image1Picture;
 };
 
 // Only the decoder and FLTK's resampling, neither of which touches the display: this may run on a
@@ -93,7 +103,9 @@ SplashPictures DecodeSplashPictures() {
                             nullptr};
     Fl_RGB_Image whole(pictures.picture.pixels.data(), pictures.picture.width,
                        pictures.picture.height, 3);
-    pictures.image1Picture.reset(whole.copy(splash::kImageWidth, splash::kImageHeight));
+    // A copy of an RGB picture is one.
+    pictures.image1Picture.reset(
+        static_cast<Fl_RGB_Image*>(whole.copy(splash::kImageWidth, splash::kImageHeight)));
     return pictures;
 }
 
@@ -129,9 +141,8 @@ public:
         std::array<const Fl_RGB_Image*, 2> icons = {&icon32Image_, &icon16Image_};
         frmSplash_->icons(icons.data(), static_cast<int>(icons.size()));
 
-        auto* Image1 = new PictureControl(0, 0, splash::kImageWidth, splash::kImageHeight);
-        Image1->box(FL_NO_BOX);
-        Image1->image(pictures_.image1Picture.get());
+        // Image1: the picture squeezed to the control's size, in the top-left corner.
+        new PictureControl(0, 0, *pictures_.image1Picture);
         frmSplash_->end();
 
         // The standard frame: sizable, with the title bar's buttons; the controls keep their
