@@ -37,8 +37,11 @@ if [ "${1:-}" = splash ]; then
     i=0
     until [ -s "$work/display" ]; do
         i=$((i + 1))
-        [ "$i" -le 100 ] && kill -0 "$server" 2>/dev/null \
-            || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+        if [ "$i" -gt 100 ] || ! kill -0 "$server" 2>/dev/null; then
+            echo "Xvfb did not start" >&2
+            cat "$work/xvfb.log" >&2
+            exit 1
+        fi
         sleep 0.1
     done
     echo "JDK: $(java -version 2>&1 | head -n 1)"
