@@ -5,8 +5,50 @@
 # A private mount namespace lays a prepared runtime tree over /usr/lib/jvm and the extension's
 # source folder over /opt/maradel; the machine's own folders are not touched.
 #   scripts/benchmark.sh [runs] [program]
+# Splash mode: how soon the splash window holds its picture, on an X server of its own with no
+# window manager, against the floor (plain Xlib and giflib showing the same GIF) and the JDK's own
+# splash screen (java -splash:), 12 runs each by default, taken in turns. Needs no root.
+#   scripts/benchmark.sh splash [runs] [program] [windows-module]
 set -eu
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = splash ]; then
+    runs=${2:-12}
+    program=${3:-build/release/bin/pellatone}
+    if [ ! -x "$program" ]; then
+        cmake --preset release >/dev/null && cmake --build --preset release
+    fi
+    module=${4:-$(dirname "$program")/pellatone-gui.so}
+    work=$(mktemp -d)
+    server=""
+    trap '[ -z "$server" ] || kill "$server"; rm -rf "$work"' EXIT
+    trap 'exit 1' INT TERM
+    mkdir "$work/app"
+    cp "$program" "$work/app/pellatone"
+    cp "$module" "$work/app/pellatone-gui.so"
+    gcc -O2 -o "$work/floor_splash" scripts/benchmark/floor_splash.c -lgif -lX11
+    gcc -O2 -o "$work/splash_watch" scripts/benchmark/splash_watch.c -lXdamage -lX11
+    # The JDK's splash stays up as long as its application runs: one that only waits.
+    printf 'public class Idle { public static void main(String[] a) throws Exception {
+        Thread.sleep(60000); } }\n' >"$work/Idle.java"
+    javac -d "$work" "$work/Idle.java"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    server=$!
+    i=0
+    until [ -s "$work/display" ]; do
+        i=$((i + 1))
+        if [ "$i" -gt 100 ] || ! kill -0 "$server" 2>/dev/null; then
+            echo "Xvfb did not start" >&2
+            cat "$work/xvfb.log" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+    echo "JDK: $(java -version 2>&1 | head -n 1)"
+    DISPLAY=":$(cat "$work/display")" "$work/splash_watch" "$runs" "$work/app/pellatone" \
+        "$work/floor_splash" assets/splash.gif java -cp "$work" Idle
+    exit
+fi
 runs=${1:-50}
 program=${2:-build/release/bin/pellatone}
 [ "$runs" -ge 30 ] || { echo "at least 30 runs" >&2; exit 2; }

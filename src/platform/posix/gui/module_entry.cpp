@@ -20,6 +20,8 @@ namespace {
 int OpenDisplay(PellatoneGuiStatus* status) {
     bool open = false;
     Guarded(status, [&] {
+        // The splash window comes next, and its pictures need no display.
+        PrepareSplashPictures();
         open = DisplayAvailable();
         if (!open) Describe(*status, 0, DisplayFailure());
     });

@@ -1,15 +1,20 @@
 #include "platform/posix/gui/fltk_splash_window.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_RGB_Image.H>
+#include <FL/fl_draw.H>
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <exception>
+#include <future>
 #include <memory>
 #include <span>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #include "platform/posix/gui/artwork.h"
 #include "platform/posix/gui/display.h"
@@ -25,9 +30,10 @@ constexpr int kMinClientWidth = 100;
 constexpr int kMinClientHeight = 60;
 
 // The splash window: the picture as its background, drawn unscaled from the top-left corner.
+// Image1 covers the picture's top rows and hides them; only the rest of the picture is drawn.
 class SplashFrame final : public Fl_Double_Window {
 public:
-    SplashFrame(int x, int y, Fl_RGB_Image& background)
+    SplashFrame(int x, int y, const RgbPicture& background)
         : Fl_Double_Window(x, y, splash::kClientWidth, splash::kClientHeight),
           background_(background) {}
 
@@ -35,26 +41,93 @@ protected:
     void draw() override {
         if ((damage() & ~FL_DAMAGE_CHILD) != 0) {
             draw_box();
-            background_.draw(0, 0);
+            DrawBackground(0, splash::kImageHeight, background_.width,
+                           background_.height - splash::kImageHeight);
+            DrawBackground(splash::kImageWidth, 0, background_.width - splash::kImageWidth,
+                           std::min(splash::kImageHeight, background_.height));
         }
         draw_children();
     }
 
 private:
-    Fl_RGB_Image& background_;
+    // The picture's pixels in that rectangle, at the same place in the window.
+    void DrawBackground(int x, int y, int width, int height) {
+        if (width <= 0 || height <= 0) return;
+        const int rowBytes = background_.width * 3;
+        const std::size_t start = (static_cast<std::size_t>(y) * background_.width + x) * 3;
+        fl_draw_image(background_.pixels.data() + start, x, y, width, height, 3, rowBytes);
+    }
+
+    const RgbPicture& background_;
 };
+
+// Image1, a picture control: its picture from its top-left corner. Drawn as a label, even an
+// empty one, it would first have FLTK set up the fonts (fontconfig reads all of its configuration),
+// which a picture has no need of; a message box does that when it first opens. The picture goes to
+// the display in strips: FLTK converts what it is given in a buffer of that size, and a small one
+// is reused from strip to strip, where a whole picture's would first be mapped in page by page.
+class PictureControl final : public Fl_Widget {
+public:
+    PictureControl(int x, int y, const Fl_RGB_Image& picture)
+        : Fl_Widget(x, y, picture.w(), picture.h()), picture_(picture) {}
+
+protected:
+    void draw() override {
+        const int rowBytes = picture_.ld() != 0 ? picture_.ld() : picture_.w() * picture_.d();
+        for (int top = 0; top < picture_.h(); top += kStripRows) {
+            const int rows = std::min(kStripRows, picture_.h() - top);
+            fl_draw_image(picture_.array + static_cast<std::size_t>(top) * rowBytes, x(), y() + top,
+                          picture_.w(), rows, picture_.d(), rowBytes);
+        }
+    }
+
+private:
+    static constexpr int kStripRows = 32;
+    const Fl_RGB_Image& picture_;
+};
+
+// The splash window's pictures, decoded, with Image1's picture squeezed to its size.
+struct SplashPictures {
+    RgbPicture picture;
+    RgbPicture icon32;
+    RgbPicture icon16;
+    std::unique_ptr<Fl_RGB_Image> image1Picture;
+};
+
+// Only the decoder and FLTK's resampling, neither of which touches the display: this may run on a
+// thread of its own.
+SplashPictures DecodeSplashPictures() {
+    SplashPictures pictures{DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize)),
+                            DecodeGifPicture(std::span(kIcon32Picture, kIcon32PictureSize)),
+                            DecodeGifPicture(std::span(kIcon16Picture, kIcon16PictureSize)),
+                            nullptr};
+    Fl_RGB_Image whole(pictures.picture.pixels.data(), pictures.picture.width,
+                       pictures.picture.height, 3);
+    // A copy of an RGB picture is one.
+    pictures.image1Picture.reset(
+        static_cast<Fl_RGB_Image*>(whole.copy(splash::kImageWidth, splash::kImageHeight)));
+    return pictures;
+}
+
+std::future<SplashPictures>& PreparedPictures() {
+    static std::future<SplashPictures> prepared;
+    return prepared;
+}
+
+SplashPictures TakeSplashPictures() {
+    std::future<SplashPictures>& prepared = PreparedPictures();
+    return prepared.valid() ? prepared.get() : DecodeSplashPictures();
+}
 
 class FltkSplashWindow final : public SplashWindow {
 public:
-    explicit FltkSplashWindow(const Timer1Handler& onTimer1Tick)
+    FltkSplashWindow(const Timer1Handler& onTimer1Tick, SplashPictures pictures)
         : onTimer1Tick_(onTimer1Tick),
-          picture_(DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize))),
-          icon32_(DecodeGifPicture(std::span(kIcon32Picture, kIcon32PictureSize))),
-          icon16_(DecodeGifPicture(std::span(kIcon16Picture, kIcon16PictureSize))),
-          background_(picture_.pixels.data(), picture_.width, picture_.height, 3),
-          icon32Image_(icon32_.pixels.data(), icon32_.width, icon32_.height, 3),
-          icon16Image_(icon16_.pixels.data(), icon16_.width, icon16_.height, 3),
-          image1Picture_(background_.copy(splash::kImageWidth, splash::kImageHeight)) {}
+          pictures_(std::move(pictures)),
+          icon32Image_(pictures_.icon32.pixels.data(), pictures_.icon32.width,
+                       pictures_.icon32.height, 3),
+          icon16Image_(pictures_.icon16.pixels.data(), pictures_.icon16.width,
+                       pictures_.icon16.height, 3) {}
 
     FltkSplashWindow(const FltkSplashWindow&) = delete;
     FltkSplashWindow& operator=(const FltkSplashWindow&) = delete;
@@ -62,15 +135,14 @@ public:
 
     void Load() {
         const ScreenPoint place = CentredOnWorkArea(splash::kClientWidth, splash::kClientHeight);
-        frmSplash_ = std::make_unique<SplashFrame>(place.x, place.y, background_);
+        frmSplash_ = std::make_unique<SplashFrame>(place.x, place.y, pictures_.picture);
         frmSplash_->copy_label(std::string(splash::kCaption).c_str());
         frmSplash_->xclass("pellatone");
         std::array<const Fl_RGB_Image*, 2> icons = {&icon32Image_, &icon16Image_};
         frmSplash_->icons(icons.data(), static_cast<int>(icons.size()));
 
-        auto* Image1 = new Fl_Box(0, 0, splash::kImageWidth, splash::kImageHeight);
-        Image1->box(FL_NO_BOX);
-        Image1->image(image1Picture_.get());
+        // Image1: the picture squeezed to the control's size, in the top-left corner.
+        new PictureControl(0, 0, *pictures_.image1Picture);
         frmSplash_->end();
 
         // The standard frame: sizable, with the title bar's buttons; the controls keep their
@@ -112,21 +184,27 @@ private:
     }
 
     const Timer1Handler& onTimer1Tick_;
-    RgbPicture picture_;
-    RgbPicture icon32_;
-    RgbPicture icon16_;
-    Fl_RGB_Image background_;
+    SplashPictures pictures_;
     Fl_RGB_Image icon32Image_;
     Fl_RGB_Image icon16Image_;
-    std::unique_ptr<Fl_Image> image1Picture_;
     std::unique_ptr<SplashFrame> frmSplash_;
 };
 
 }  // namespace
 
+void PrepareSplashPictures() {
+    std::future<SplashPictures>& prepared = PreparedPictures();
+    if (prepared.valid()) return;
+    try {
+        prepared = std::async(std::launch::async, DecodeSplashPictures);
+    } catch (const std::system_error&) {
+        // No thread to spare: the window decodes them itself when it loads.
+    }
+}
+
 bool RunFltkSplashWindow(const Timer1Handler& onTimer1Tick) {
     if (!DisplayAvailable()) return false;
-    FltkSplashWindow splashWindow(onTimer1Tick);
+    FltkSplashWindow splashWindow(onTimer1Tick, TakeSplashPictures());
     splashWindow.Load();
     Fl::run();
     splashWindow.Unload();
