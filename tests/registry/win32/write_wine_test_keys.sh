@@ -21,8 +21,11 @@ reg() {
     wine reg "$@" >/dev/null
 }
 
-wine reg delete "$key" /f "$view" >/dev/null 2>&1 || true
-wine reg delete "${key}OtherViewOnly" /f "$other_view" >/dev/null 2>&1 || true
+# From both views, whichever view a previous run wrote.
+for v in /reg:32 /reg:64; do
+    wine reg delete "$key" /f "$v" >/dev/null 2>&1 || true
+    wine reg delete "${key}OtherViewOnly" /f "$v" >/dev/null 2>&1 || true
+done
 
 for name in b A c 1.8 11.0 1.10; do
     reg add "$key\\Order\\$name" /f "$view"
