@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs, as root on Debian 12, whatever the build and the tests need and is not there yet.
 #   install-deps.sh run    what building and running the Linux program needs
-#   install-deps.sh test   all of that, plus the Windows cross-compiler, Wine, Xvfb and the tools
+#   install-deps.sh test   all of that, plus the Windows cross-compilers (32- and 64-bit, the
+#                          latter for machines that cannot run 32-bit programs), Wine, Xvfb and
+#                          the tools
 set -eu
 purpose=${1:-test}
 
@@ -9,6 +11,7 @@ packages="cmake ninja-build g++ pkg-config libfltk1.3-dev libgif-dev libx11-dev 
 if [ "$purpose" = test ]; then
     packages="$packages googletest libgtest-dev libgmock-dev clang clang-tidy clang-format
         libclang-rt-14-dev default-jdk-headless g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+        g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
         wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick locales util-linux dpkg-dev file
         zip unzip desktop-file-utils lintian python3 devscripts appstream
         strip-nondeterminism git strace libxdamage-dev"

@@ -42,8 +42,8 @@ work_windows=$(winepath -w "$work")
 
 runtime_key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment'
 # Every scenario starts from no runtime key at all; this also makes the prefix on first use.
-wine reg delete "$runtime_key" /reg:32 /f >/dev/null 2>&1 || true
-if wine reg query "$runtime_key" /reg:32 >/dev/null 2>&1; then
+wine reg delete "$runtime_key" "$registry_view" /f >/dev/null 2>&1 || true
+if wine reg query "$runtime_key" "$registry_view" >/dev/null 2>&1; then
     fail "cannot delete the runtime key"
 fi
 
@@ -82,14 +82,14 @@ recorded() { printf '%s' "${1//\\/\\\\}"; }
 
 # Lists a version subkey with a JavaHome value of the given type and data.
 list_version() {
-    wine reg add "$runtime_key\\$1" /v JavaHome /t "$2" /d "$3" /reg:32 /f >/dev/null \
+    wine reg add "$runtime_key\\$1" /v JavaHome /t "$2" /d "$3" "$registry_view" /f >/dev/null \
         || fail "cannot write the version key $1"
 }
 
 # The premise of the version choice: the registry enumerates the subkeys in the given order.
 check_enumeration_order() {
     local listed expected
-    listed=$(wine reg query "$runtime_key" /reg:32 | tr -d '\r' \
+    listed=$(wine reg query "$runtime_key" "$registry_view" | tr -d '\r' \
         | sed -n 's/^HKEY_LOCAL_MACHINE.*\\Java Runtime Environment\\//p' | paste -sd' ')
     expected="$*"
     [ "$listed" = "$expected" ] || fail "the registry lists [$listed], not [$expected]"
@@ -250,8 +250,8 @@ unsupported_java_home_type | java_home_value_missing)
     if [ "$scenario" = unsupported_java_home_type ]; then
         list_version 1.6.0_03 REG_QWORD 1
     else
-        wine reg add "$runtime_key\\1.6.0_03" /v RuntimeLib /t REG_SZ /d jvm.dll /reg:32 /f \
-            >/dev/null || fail "cannot write the version key 1.6.0_03"
+        wine reg add "$runtime_key\\1.6.0_03" /v RuntimeLib /t REG_SZ /d jvm.dll \
+            "$registry_view" /f >/dev/null || fail "cannot write the version key 1.6.0_03"
     fi
     list_version 1.7.0 REG_SZ "$(make_runtime jre7)"
     check_enumeration_order 1.6.0_03 1.7.0

@@ -35,8 +35,8 @@ cp "$program" "$app/pellatone.exe"
 # A runtime listed with an empty JavaHome: discovery then leaves the Java home empty without a
 # message, and the program starts the bare "java".
 runtime_key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment'
-wine reg delete "$runtime_key" /reg:32 /f >/dev/null 2>&1 || true
-wine reg add "$runtime_key\\1.6.0" /v JavaHome /t REG_SZ /d "" /reg:32 /f >/dev/null \
+wine reg delete "$runtime_key" "$registry_view" /f >/dev/null 2>&1 || true
+wine reg add "$runtime_key\\1.6.0" /v JavaHome /t REG_SZ /d "" "$registry_view" /f >/dev/null \
     || fail "cannot write the runtime key"
 
 app_windows=$(winepath -w "$app")

@@ -7,6 +7,10 @@ fail() {
     exit 1
 }
 
+# The registry's view the build's program reads: /reg:32 for the 32-bit program, /reg:64 for the
+# 64-bit one.
+registry_view="/reg:${PELLATONE_REGISTRY_VIEW:?PELLATONE_REGISTRY_VIEW (32 or 64) is missing}"
+
 # The display the test was given must answer before any window can be looked for.
 require_display() {
     [ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run under scripts/test.sh or start Xvfb first"

@@ -1,5 +1,6 @@
 // The Windows registry backend under Wine, against keys that write_wine_test_keys.sh wrote into
-// the 32-bit view of the private prefix, and keys written here for exact byte contents.
+// the view of the private prefix that a program of this build reads (32-bit or 64-bit), and keys
+// written here for exact byte contents.
 #include "registry/win32/registry_backend.h"
 
 #include <windows.h>
@@ -28,6 +29,8 @@ using win32::UniqueRegistryKey;
 const std::string kTestKey = "SOFTWARE\\PellatoneTests";
 const std::string kValues = kTestKey + "\\Values";
 const std::wstring kWrittenKey = L"SOFTWARE\\PellatoneTests\\Written";
+// The registry's other view, which a program of this build sees only by asking for it.
+constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 
 // The Windows backend, counting what goes through it.
 class CountingBackend final : public RegistryBackend {
@@ -83,23 +86,23 @@ protected:
     MRegistry registry{backend};
 };
 
-TEST(SystemRegistry, ReadsTheKeysOfThe32BitView) {
+TEST(SystemRegistry, ReadsTheKeysOfItsOwnView) {
     const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
     EXPECT_TRUE(registry->RegKeyExists(kHkeyLocalMachine, kTestKey));
     EXPECT_EQ(Read(*registry, kValues, "JavaHome"),
               RegistryValue{"C:\\Program Files (x86)\\Java\\jre1.8.0_392"s});
-    EXPECT_FALSE(registry->RegKeyExists(kHkeyLocalMachine, kTestKey + "64Only"));
+    EXPECT_FALSE(registry->RegKeyExists(kHkeyLocalMachine, kTestKey + "OtherViewOnly"));
 }
 
-// Checks the fixture itself: the keys are in the 32-bit view only, so reading them proves the view.
-// This 32-bit test reaches the 64-bit view only by asking for it.
-TEST(SystemRegistry, TestKeysAreAbsentFromThe64BitView) {
+// Checks the fixture itself: the keys are in the program's view only, so reading them proves the
+// view.
+TEST(SystemRegistry, TestKeysAreAbsentFromTheOtherView) {
     UniqueRegistryKey key;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\PellatoneTests", 0,
-                            KEY_READ | KEY_WOW64_64KEY, key.Receive()),
+                            KEY_READ | kOtherView, key.Receive()),
               ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\PellatoneTests64Only", 0,
-                            KEY_READ | KEY_WOW64_64KEY, key.Receive()),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\PellatoneTestsOtherViewOnly", 0,
+                            KEY_READ | kOtherView, key.Receive()),
               ERROR_SUCCESS);
 }
 
@@ -167,7 +170,7 @@ TEST_F(Win32Registry, MissingKeysGiveTheDefaultAndMissingValuesFail) {
     ExpectUnsupported(registry, kValues, "Dword\0"s);
 }
 
-// Keys with exact byte contents, written through the Unicode calls in the 32-bit view.
+// Keys with exact byte contents, written through the Unicode calls in the program's view.
 class Win32RegistryWritten : public Win32Registry {
 protected:
     void SetUp() override {
