@@ -10,7 +10,7 @@ if [ "$purpose" = test ]; then
     packages="$packages googletest libgtest-dev libgmock-dev clang clang-tidy clang-format
         libclang-rt-14-dev default-jdk-headless g++-mingw-w64-i686-posix binutils-mingw-w64-i686
         wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick locales util-linux dpkg-dev file
-        zip unzip desktop-file-utils lintian python3"
+        zip unzip desktop-file-utils lintian python3 icoutils"
     # The Windows program is 32-bit: Wine runs it in a 64-bit prefix with its 32-bit half, an
     # i386 package (the update below then fetches that architecture's lists too).
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
