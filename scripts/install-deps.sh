@@ -14,7 +14,7 @@ if [ "$purpose" = test ]; then
         g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
         wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick locales util-linux dpkg-dev file
         zip unzip desktop-file-utils lintian python3 devscripts appstream
-        strip-nondeterminism git strace libxdamage-dev"
+        strip-nondeterminism git strace libxdamage-dev icoutils"
     # The Windows program is 32-bit: Wine runs it in a 64-bit prefix with its 32-bit half, an
     # i386 package (the update below then fetches that architecture's lists too).
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386

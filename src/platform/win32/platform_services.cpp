@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/module_folder.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/unique_resource.h"
@@ -86,6 +87,16 @@ public:
         }
     }
 };
+
+// The DLL search is narrowed before any code of the program runs that could make Windows load a
+// DLL by name: the load-time imports are all KnownDLLs, which come from System32 alone, but the C
+// runtime's start-up already does (the stack protector seeds its guard through CryptoAPI). So
+// this runs first of all the program's constructors, ahead of main and so of the portable entry;
+// it lives in this file because every program that asks for the services links it. A process
+// whose search cannot be narrowed ends there, before it could load a planted DLL.
+[[gnu::constructor(101)]] void NarrowDllSearchBeforeAnythingElse() {
+    if (!win32::RestrictDllSearchToSystem32()) ::ExitProcess(exit_status::kUncaughtError);
+}
 
 }  // namespace
 

@@ -1,10 +1,10 @@
 #include "platform/win32/splash_picture.h"
 
-// GDI+ needs IStream, which the lean Windows headers leave out.
-#include <objidl.h>
+// OLE's picture object reads the GIF: oleaut32 is one of the DLLs Windows only ever takes from
+// System32, which GDI+ is not. The lean Windows headers leave OLE out.
+#include <ole2.h>
+#include <olectl.h>
 #include <shlwapi.h>
-
-#include <gdiplus.h>
 
 #include <string>
 
@@ -14,56 +14,64 @@ namespace pellatone::win32 {
 
 namespace {
 
-namespace gdiplus = Gdiplus::DllExports;
-
 RunTimeError PictureError(const std::string& what) {
     return {kSystemErrorNumber, "The splash picture could not be " + what};
 }
 
-void ShutDownGdiplus(ULONG_PTR token) noexcept { Gdiplus::GdiplusShutdown(token); }
-void DisposeBitmap(Gdiplus::GpBitmap* bitmap) noexcept { gdiplus::GdipDisposeImage(bitmap); }
-
-// GDI+ runs from its start to the shutdown its token is given back to.
-using UniqueGdiplusToken = UniqueResource<ULONG_PTR, &ShutDownGdiplus>;
-using UniqueGdiplusBitmap = UniqueResource<Gdiplus::GpBitmap*, &DisposeBitmap>;
-
-// GDI+ is started for one decoding and shut down again.
-UniqueGdiplusToken StartGdiplus() {
-    const Gdiplus::GdiplusStartupInput input;
-    UniqueGdiplusToken token;
-    if (Gdiplus::GdiplusStartup(token.Receive(), &input, nullptr) != Gdiplus::Ok) {
-        throw PictureError("decoded: GDI+ did not start");
-    }
-    return token;
+// The picture object owns the bitmap it decoded, so the window gets a copy of its own: a 32-bit
+// device-independent bitmap, the form GDI draws from without looking up any palette.
+UniqueBitmap CopyToOwnBitmap(HBITMAP decoded, int width, int height) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    UniqueBitmap copy(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    const UniqueMemoryDeviceContext source(::CreateCompatibleDC(nullptr));
+    const UniqueMemoryDeviceContext target(::CreateCompatibleDC(nullptr));
+    if (!copy || !source || !target) throw PictureError("converted for drawing");
+    HGDIOBJ previousSource = ::SelectObject(source.Get(), decoded);
+    HGDIOBJ previousTarget = ::SelectObject(target.Get(), copy.Get());
+    const BOOL copied = ::BitBlt(target.Get(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
+    ::SelectObject(target.Get(), previousTarget);
+    ::SelectObject(source.Get(), previousSource);
+    if (copied == 0) throw PictureError("converted for drawing");
+    return copy;
 }
 
 }  // namespace
 
 Picture DecodePicture(std::span<const std::byte> encoded) {
-    if (encoded.empty() || encoded.size() > MAXDWORD) throw PictureError("read: no data");
+    if (encoded.empty() || encoded.size() > MAXLONG) throw PictureError("read: no data");
     const UniqueComPointer<IStream> stream(::SHCreateMemStream(
         reinterpret_cast<const BYTE*>(encoded.data()), static_cast<UINT>(encoded.size())));
     if (!stream) throw PictureError("read: out of memory");
 
-    const UniqueGdiplusToken session = StartGdiplus();
-    UniqueGdiplusBitmap decoded;
-    if (gdiplus::GdipCreateBitmapFromStream(stream.Get(), decoded.Receive()) != Gdiplus::Ok ||
-        !decoded) {
+    UniqueComPointer<IPicture> loaded;
+    if (FAILED(::OleLoadPicture(stream.Get(), static_cast<LONG>(encoded.size()), FALSE,
+                                IID_IPicture, reinterpret_cast<void**>(loaded.Receive()))) ||
+        !loaded) {
         throw PictureError("decoded");
     }
-    UINT width = 0;
-    UINT height = 0;
-    gdiplus::GdipGetImageWidth(decoded.Get(), &width);
-    gdiplus::GdipGetImageHeight(decoded.Get(), &height);
-
-    HBITMAP bitmap = nullptr;
-    // The picture has no transparent colour; black behind it only matters if one appears.
-    const Gdiplus::ARGB background = 0xFF000000;
-    if (gdiplus::GdipCreateHBITMAPFromBitmap(decoded.Get(), &bitmap, background) != Gdiplus::Ok ||
-        bitmap == nullptr) {
-        throw PictureError("converted for drawing");
+    SHORT type = PICTYPE_UNINITIALIZED;
+    OLE_HANDLE handle = 0;
+    if (FAILED(loaded.Get()->get_Type(&type)) || type != PICTYPE_BITMAP ||
+        FAILED(loaded.Get()->get_Handle(&handle)) || handle == 0) {
+        throw PictureError("decoded: it is no still picture");
     }
-    return {UniqueBitmap(bitmap), static_cast<int>(width), static_cast<int>(height)};
+    // OLE hands GDI handles over as 32-bit numbers.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    auto* const decoded = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+    BITMAP described{};
+    if (::GetObjectW(decoded, sizeof(described), &described) == 0 || described.bmWidth <= 0 ||
+        described.bmHeight <= 0) {
+        throw PictureError("decoded: it has no size");
+    }
+    return {CopyToOwnBitmap(decoded, described.bmWidth, described.bmHeight), described.bmWidth,
+            described.bmHeight};
 }
 
 std::span<const std::byte> ProgramResourceData(int resourceId) {

@@ -16,8 +16,8 @@ struct Picture {
     int height = 0;
 };
 
-// Decodes an encoded picture (GIF and the other formats GDI+ reads) held in memory. Raises
-// RunTimeError when the bytes are no picture GDI+ can read.
+// Decodes an encoded picture (GIF, JPEG, BMP) held in memory, through OLE's picture object. Raises
+// RunTimeError when the bytes are no still picture OLE can read.
 Picture DecodePicture(std::span<const std::byte> encoded);
 
 // The bytes of an RCDATA resource of the running program; they live as long as the program.

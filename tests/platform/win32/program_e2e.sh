@@ -3,7 +3,7 @@
 # what a user and the started Java runtime would see.
 #
 #   program_e2e.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER BUILD_FOLDER \
-#                  SPLASH_WATCH
+#                  SPLASH_WATCH PLANTED_DLL_FOLDER
 #
 #   bare_java       the splash window shows for Timer1's 2000 ms, then the stand-in java.exe
 #                   beside the program is started hidden with the exact command line, in the
@@ -12,6 +12,9 @@
 #                   for Timer1's 2000 ms
 #   early_close     closing the splash window before Timer1 ticks ends the program, nothing started
 #   uncaught_error  no java.exe anywhere: the run-time error box, and a non-zero exit status
+#   planted_dlls    stand-ins for DLLs Windows loads by name (gdiplus, uxtheme, version, ...) lie
+#                   beside the program, each native-first as Windows treats every DLL that is not
+#                   a KnownDLL: none is loaded from there, and the runtime is started as usual
 #
 # Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
 set -euo pipefail
@@ -22,6 +25,7 @@ stand_in=$3
 clicker=$4
 build_folder=$5
 splash_watch=$6
+planted_dlls=$7
 assets="$(cd "$(dirname "$0")/../../../assets" && pwd)"
 # shellcheck source=tests/platform/win32/wine_e2e_common.sh
 . "$(dirname "$0")/wine_e2e_common.sh"
@@ -235,6 +239,49 @@ uncaught_error)
     expected="Run-time error '53':\\r\\n\\r\\nFile not found"
     [ "$boxes" = "$expected" ] || fail "message boxes were [$boxes], expected [$expected]"
     [ "$status" = 1 ] || fail "the program ended with status $status, not 1"
+    ;;
+planted_dlls)
+    # A runtime outside the application folder, with its extension installed: the stand-in java
+    # loads nothing from beside the program, and no message box interrupts the launch.
+    jre="$work/jre"
+    mkdir -p "$jre/bin" "$jre/lib/ext"
+    cp "$stand_in" "$jre/bin/java.exe"
+    touch "$jre/lib/ext/Comm.jar" "$jre/lib/javax.comm.properties" "$jre/bin/Win32com.dll" \
+        "$jre/lib/ext/jdc.jar"
+    jre_windows=$(winepath -w "$jre")
+    wine reg delete "$runtime_key" /reg:32 /f >/dev/null 2>&1 || true
+    wine reg add "$runtime_key\\1.8.0" /v JavaHome /t REG_SZ /d "$jre_windows" /reg:32 /f \
+        >/dev/null || fail "cannot write the runtime key"
+    # Each native first, as Windows takes every DLL that is no KnownDLL; all but version.dll,
+    # which Wine's own user32 imports at load time. On Windows user32 has no such import, and a
+    # KnownDLL's imports are KnownDLLs too; Wine ignores the KnownDLLs key, so under Wine no
+    # program could keep a planted version.dll out. It is planted all the same.
+    planted=()
+    for dll in "$planted_dlls"/*.dll; do
+        cp "$dll" "$app/"
+        [ "$(basename "$dll")" = version.dll ] || planted+=("$(basename "$dll" .dll)")
+    done
+    [ "${#planted[@]}" -ge 7 ] || fail "only ${#planted[@]} stand-in DLLs to plant"
+    overrides="$(IFS=,; echo "${planted[*]}")=n,b"
+    status=0
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides" WINEDEBUG=-all,+loaddll \
+        timeout 120 wine "$app/pellatone.exe" 2>"$work/loads.txt" || status=$?
+    # The premise: the log names what was loaded, the program included.
+    grep -q 'Loaded L".*pellatone\.exe"' "$work/loads.txt" || fail "Wine's load log is empty"
+    # Wine's log names a builtin DLL by the first file its search found, so only the native
+    # loads are the planted files' own code.
+    from_app=$(grep -i 'Pellatone App\\\\[^"]*\.dll" .*: native' "$work/loads.txt" || true)
+    [ -z "$from_app" ] || fail "DLLs were loaded from the program's folder:"$'\n'"$from_app"
+    markers=$(cd "$app" && ls -- *.loaded 2>/dev/null || true)
+    [ -z "$markers" ] || fail "planted DLLs ran their DllMain: $markers"
+    [ "$status" -ne 124 ] || fail "the program did not end"
+    [ "$status" = 0 ] || fail "the program ended with status $status"
+    record="$jre/bin/java-invocation.txt"
+    for _ in $(seq 300); do [ -f "$record" ] && break; sleep 0.1; done
+    [ -f "$record" ] || fail "java.exe was not started"
+    expected=$(server_command_line "\"$jre_windows\\bin\\java.exe\"" "$app_windows")
+    [ "$(sed -n 1p "$record")" = "$expected" ] \
+        || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$(sed -n 1p "$record")" "$expected")"
     ;;
 *)
     fail "unknown scenario"
