@@ -29,8 +29,10 @@ exe="$work/unpacked/pellatone.exe"
 
 file -b "$exe" | grep -q "^$machine" \
     || fail "pellatone.exe is not a $architecture Windows program: $(file -b "$exe")"
-# The manifest is kept as plain text among the resources.
-architectures=$(grep -ao 'processorArchitecture="[^"]*"' "$exe" | sort -u)
+# The manifest is kept as plain text among the resources; the program's own identity is what
+# must name the architecture (its dependencies may say "*").
+architectures=$(tr '\n' ' ' <"$exe" | grep -ao 'name="Pellatone.Startup"[^>]*' |
+    grep -o 'processorArchitecture="[^"]*"' | sort -u)
 [ "$architectures" = "processorArchitecture=\"$manifest\"" ] \
     || fail "the manifest names [$(echo $architectures)], not processorArchitecture=\"$manifest\""
 
