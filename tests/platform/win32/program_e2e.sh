@@ -249,19 +249,23 @@ planted_dlls)
     touch "$jre/lib/ext/Comm.jar" "$jre/lib/javax.comm.properties" "$jre/bin/Win32com.dll" \
         "$jre/lib/ext/jdc.jar"
     jre_windows=$(winepath -w "$jre")
-    wine reg delete "$runtime_key" /reg:32 /f >/dev/null 2>&1 || true
-    wine reg add "$runtime_key\\1.8.0" /v JavaHome /t REG_SZ /d "$jre_windows" /reg:32 /f \
+    wine reg delete "$runtime_key" "$registry_view" /f >/dev/null 2>&1 || true
+    wine reg add "$runtime_key\\1.8.0" /v JavaHome /t REG_SZ /d "$jre_windows" "$registry_view" /f \
         >/dev/null || fail "cannot write the runtime key"
-    # Each native first, as Windows takes every DLL that is no KnownDLL; all but version.dll,
-    # which Wine's own user32 imports at load time. On Windows user32 has no such import, and a
-    # KnownDLL's imports are KnownDLLs too; Wine ignores the KnownDLLs key, so under Wine no
-    # program could keep a planted version.dll out. It is planted all the same.
+    # Each native first, as Windows takes every DLL that is no KnownDLL; all but two that Wine's
+    # own DLLs import at load time: version.dll (user32) and msimg32.dll (comctl32 6, for
+    # AlphaBlend), whose imports Wine resolves from the program's folder whatever the program
+    # asked for. Windows' user32 imports no version.dll, and a KnownDLL's imports are KnownDLLs
+    # too; under Wine no program could keep these two out. They are planted all the same.
     planted=()
     for dll in "$planted_dlls"/*.dll; do
         cp "$dll" "$app/"
-        [ "$(basename "$dll")" = version.dll ] || planted+=("$(basename "$dll" .dll)")
+        case $(basename "$dll") in
+        version.dll | msimg32.dll) ;;
+        *) planted+=("$(basename "$dll" .dll)") ;;
+        esac
     done
-    [ "${#planted[@]}" -ge 7 ] || fail "only ${#planted[@]} stand-in DLLs to plant"
+    [ "${#planted[@]}" -ge 6 ] || fail "only ${#planted[@]} stand-in DLLs to plant"
     overrides="$(IFS=,; echo "${planted[*]}")=n,b"
     status=0
     WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides" WINEDEBUG=-all,+loaddll \

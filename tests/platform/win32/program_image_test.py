@@ -30,10 +30,11 @@ KNOWN_DLLS_WINDOWS_7 = {
 # threading runtimes call it).
 NOT_ON_WINDOWS_7 = {"AddDllDirectory", "RemoveDllDirectory", "SetDefaultDllDirectories",
                     "GetSystemTimePreciseAsFileTime"}
-# msvcrt.dll's start-up entry points, which the C runtime's start-up code calls and no public
-# header declares; msvcrt.dll has had them since Windows 2000.
-CRT_START_UP_ENTRIES = {"__getmainargs", "__initenv", "__mb_cur_max", "__p__commode",
-                        "__set_app_type", "_amsg_exit", "_initterm", "_iob"}
+# msvcrt.dll's start-up entry points and data, which the C runtime's start-up code uses and the
+# public headers declare not at all or (64-bit) only as macros; msvcrt.dll has had them since
+# Windows 2000.
+CRT_START_UP_ENTRIES = {"__getmainargs", "__initenv", "__mb_cur_max", "__p__commode", "_commode",
+                        "__set_app_type", "_acmdln", "_amsg_exit", "_fmode", "_initterm", "_iob"}
 HEADERS = ["windows.h", "wincrypt.h", "shlwapi.h", "ole2.h", "olectl.h", "stdio.h", "stdlib.h",
            "string.h", "wchar.h", "locale.h", "signal.h", "setjmp.h", "process.h", "io.h",
            "errno.h", "math.h"]
