@@ -122,6 +122,14 @@ echo "ok: sizable frame, icons 32 x 32 and 16 x 16"
 
 sleep 0.3
 x import -window "$id" "$build/splash-screenshot.png" || fail "no screenshot"
+# Sized past its picture, the frame shows its own colour (FLTK's grey) there, not black.
+x xdotool windowsize "$id" 600 600 || fail "could not size the window"
+sleep 0.3
+x import -window "$id" "$work/sized.png" || fail "no screenshot of the sized window"
+for point in 550,100 100,560; do
+    colour=$(convert "$work/sized.png" -crop "1x1+${point%,*}+${point#*,}" -depth 8 txt:- | tail -n 1)
+    case "$colour" in *'(192,192,192)'*) ;; *) fail "sized window at $point: $colour" ;; esac
+done
 # Image1 squeezes the 517 rows into 508 (nearest row, as FLTK samples); below it, rows 508 to
 # 510 are the background picture's own rows, unscaled.
 for row in 0 1 100 300 507; do
@@ -134,7 +142,7 @@ done
 rows "$build/splash-screenshot.png" 508 3 "$work/shot.rgb"
 rows "$splash_gif" 508 3 "$work/picture.rgb"
 cmp -s "$work/shot.rgb" "$work/picture.rgb" || fail "rows 508 to 510 are not the background's"
-echo "ok: Image1 shows the picture squeezed to 508 rows over the unscaled background"
+echo "ok: Image1 shows the picture squeezed to 508 rows over the unscaled background; sized larger, the frame's colour past it"
 
 await_window_gone "$id" 10 || fail "the window did not go"
 await_exit "$splash_pid" 10 || fail "the driver did not end"

@@ -1,7 +1,7 @@
 #include "platform/posix/gui/fltk_splash_window.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Window.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/fl_draw.H>
 
@@ -31,16 +31,25 @@ constexpr int kMinClientHeight = 60;
 
 // The splash window: the picture as its background, drawn unscaled from the top-left corner.
 // Image1 covers the picture's top rows and hides them; only the rest of the picture is drawn.
-class SplashFrame final : public Fl_Double_Window {
+// Drawn straight onto the window, each pixel once, so no buffer the size of the window is made
+// and copied before it shows.
+class SplashFrame final : public Fl_Window {
 public:
     SplashFrame(int x, int y, const RgbPicture& background)
-        : Fl_Double_Window(x, y, splash::kClientWidth, splash::kClientHeight),
-          background_(background) {}
+        : Fl_Window(x, y, splash::kClientWidth, splash::kClientHeight), background_(background) {}
 
 protected:
     void draw() override {
         if ((damage() & ~FL_DAMAGE_CHILD) != 0) {
-            draw_box();
+            // The frame's own colour where a larger frame reaches past the picture.
+            fl_color(color());
+            if (w() > background_.width) {
+                fl_rectf(background_.width, 0, w() - background_.width, h());
+            }
+            if (h() > background_.height) {
+                fl_rectf(0, background_.height, std::min(w(), background_.width),
+                         h() - background_.height);
+            }
             DrawBackground(0, splash::kImageHeight, background_.width,
                            background_.height - splash::kImageHeight);
             DrawBackground(splash::kImageWidth, 0, background_.width - splash::kImageWidth,
