@@ -1,8 +1,8 @@
 #include "platform/posix/gui/fltk_splash_window.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Window.H>
 #include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
 #include <algorithm>
