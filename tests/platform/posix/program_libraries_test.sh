@@ -1,7 +1,8 @@
 #!/bin/sh
 # The program maps no library of the windows when it starts: X, FLTK, giflib and what they
-# pull in are needed by the windows module only. With "static-cxx-runtime" it carries its own
-# C++ runtime too and needs nothing beyond the C library.
+# pull in are needed by the windows module only. With "static-cxx-runtime" program and module
+# carry their own C++ runtime, the module FLTK too, and the program needs nothing beyond the C
+# library.
 #   program_libraries_test.sh PELLATONE GUI-MODULE [static-cxx-runtime]
 set -eu
 program=$1
@@ -14,12 +15,14 @@ fail() { echo "FAIL: $*"; exit 1; }
 program_libraries=$(ldd "$program") || fail "ldd could not read $program"
 module_libraries=$(ldd "$module") || fail "ldd could not read $module"
 # The premise: the pattern does name what the module needs.
-for library in libfltk libX11 libgif libstdc++; do
+for library in libX11 libXft libgif; do
     printf '%s\n' "$module_libraries" | grep -q "$library" || fail "the module needs no $library"
 done
 found=$(printf '%s\n' "$program_libraries" | grep -Eo "$gui_libraries" || true)
 [ -z "$found" ] || fail "the program needs $(echo "$found" | tr '\n' ' ')"
 if [ "$runtime" = static-cxx-runtime ]; then
+    carried=$(printf '%s\n' "$module_libraries" | grep -Eo 'lib(fltk|stdc\+\+)[^ ]*\.so' || true)
+    [ -z "$carried" ] || fail "the module loads $(echo "$carried" | tr '\n' ' ')"
     names=$(printf '%s\n' "$program_libraries" | awk '{print $1}' | sed 's|.*/||')
     for name in $names; do
         case $name in
