@@ -70,52 +70,57 @@ private:
     const RgbPicture& background_;
 };
 
-// Image1, a picture control: its picture from its top-left corner. Drawn as a label, even an
-// empty one, it would first have FLTK set up the fonts (fontconfig reads all of its configuration),
-// which a picture has no need of; a message box does that when it first opens. The picture goes to
-// the display in strips: FLTK converts what it is given in a buffer of that size, and a small one
-// is reused from strip to strip, where a whole picture's would first be mapped in page by page.
+// Image1, a picture control: the picture squeezed to the control's height, each row of the
+// control showing the picture's nearest row, as FLTK's own nearest-neighbour copy would pick it;
+// drawn straight from the picture's rows, so no squeezed copy is made first. Drawn as a label,
+// even an empty one, it would first have FLTK set up the fonts (fontconfig reads all of its
+// configuration), which a picture has no need of; a message box does that when it first opens.
+// The picture goes to the display in strips: FLTK converts what it is given in a buffer of that
+// size, and a small one is reused from strip to strip.
 class PictureControl final : public Fl_Widget {
 public:
-    PictureControl(int x, int y, const Fl_RGB_Image& picture)
-        : Fl_Widget(x, y, picture.w(), picture.h()), picture_(picture) {}
+    PictureControl(int x, int y, int width, int height, const RgbPicture& picture)
+        : Fl_Widget(x, y, width, height), picture_(picture) {}
 
 protected:
     void draw() override {
-        const int rowBytes = picture_.ld() != 0 ? picture_.ld() : picture_.w() * picture_.d();
-        for (int top = 0; top < picture_.h(); top += kStripRows) {
-            const int rows = std::min(kStripRows, picture_.h() - top);
-            fl_draw_image(picture_.array + static_cast<std::size_t>(top) * rowBytes, x(), y() + top,
-                          picture_.w(), rows, picture_.d(), rowBytes);
+        const int rowBytes = picture_.width * 3;
+        const int columns = std::min(w(), picture_.width);
+        for (int top = 0; top < h();) {
+            // As many of the control's rows as show rows that follow each other in the picture.
+            const int first = PictureRow(top);
+            int rows = 1;
+            while (rows < kStripRows && top + rows < h() &&
+                   PictureRow(top + rows) == first + rows) {
+                ++rows;
+            }
+            fl_draw_image(picture_.pixels.data() + static_cast<std::size_t>(first) * rowBytes, x(),
+                          y() + top, columns, rows, 3, rowBytes);
+            top += rows;
         }
     }
 
 private:
+    int PictureRow(int row) const {
+        return static_cast<int>(static_cast<long long>(row) * picture_.height / h());
+    }
+
     static constexpr int kStripRows = 32;
-    const Fl_RGB_Image& picture_;
+    const RgbPicture& picture_;
 };
 
-// The splash window's pictures, decoded, with Image1's picture squeezed to its size.
+// The splash window's pictures, decoded.
 struct SplashPictures {
     RgbPicture picture;
     RgbPicture icon32;
     RgbPicture icon16;
-    std::unique_ptr<Fl_RGB_Image> image1Picture;
 };
 
-// Only the decoder and FLTK's resampling, neither of which touches the display: this may run on a
-// thread of its own.
+// Only the decoder, which does not touch the display: this may run on a thread of its own.
 SplashPictures DecodeSplashPictures() {
-    SplashPictures pictures{DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize)),
-                            DecodeGifPicture(std::span(kIcon32Picture, kIcon32PictureSize)),
-                            DecodeGifPicture(std::span(kIcon16Picture, kIcon16PictureSize)),
-                            nullptr};
-    Fl_RGB_Image whole(pictures.picture.pixels.data(), pictures.picture.width,
-                       pictures.picture.height, 3);
-    // A copy of an RGB picture is one.
-    pictures.image1Picture.reset(
-        static_cast<Fl_RGB_Image*>(whole.copy(splash::kImageWidth, splash::kImageHeight)));
-    return pictures;
+    return {DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize)),
+            DecodeGifPicture(std::span(kIcon32Picture, kIcon32PictureSize)),
+            DecodeGifPicture(std::span(kIcon16Picture, kIcon16PictureSize))};
 }
 
 std::future<SplashPictures>& PreparedPictures() {
@@ -151,7 +156,7 @@ public:
         frmSplash_->icons(icons.data(), static_cast<int>(icons.size()));
 
         // Image1: the picture squeezed to the control's size, in the top-left corner.
-        new PictureControl(0, 0, *pictures_.image1Picture);
+        new PictureControl(0, 0, splash::kImageWidth, splash::kImageHeight, pictures_.picture);
         frmSplash_->end();
 
         // The standard frame: sizable, with the title bar's buttons; the controls keep their
