@@ -12,6 +12,8 @@
 
 #include "platform/run_time_error.h"
 #include "registry/m_registry.h"
+#include "support/error_of.h"
+#include "support/lent_backend.h"
 
 namespace pellatone {
 namespace {
@@ -91,7 +93,7 @@ class DisagreeingSizes : public ::testing::TestWithParam<DisagreementCase> {};
 TEST_P(DisagreeingSizes, StayWithinTheBuffer) {
     ScriptedBackend backend;
     backend.replies.assign(GetParam().replies.begin(), GetParam().replies.end());
-    MRegistry registry(backend);
+    MRegistry registry(testing::Lend(backend));
     EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", nullptr),
               GetParam().expected);
     EXPECT_EQ(backend.bufferSizes, GetParam().bufferSizes);
@@ -157,15 +159,12 @@ class FailedFirstQuery : public ::testing::TestWithParam<RegistryStatus> {};
 TEST_P(FailedFirstQuery, IsAnUnsupportedValueType) {
     ScriptedBackend backend;
     backend.replies.push_back({GetParam(), 1, 4, ByteArray{'a', 'b', 'c', 0}});
-    MRegistry registry(backend);
+    MRegistry registry(testing::Lend(backend));
     const RegistryValue fallback = "default"s;
-    try {
-        (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback);
-        FAIL() << "no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 1001);
-        EXPECT_EQ(error.Description(), "Unsupported value type");
-    }
+    const RunTimeError error = testing::ErrorOf(
+        [&] { (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback); });
+    EXPECT_EQ(error.Number(), 1001);
+    EXPECT_EQ(error.Description(), "Unsupported value type");
     EXPECT_EQ(backend.bufferSizes.size(), 1U);
     EXPECT_EQ(backend.openKeys, 0);
 }
@@ -188,7 +187,7 @@ TEST(DisagreeingReplies, NeverReachBeyondTheBuffer) {
             backend.replies.push_back(
                 {statuses[anyStatus(random)], anyType(random), anySize(random), bytes});
         }
-        MRegistry registry(backend);
+        MRegistry registry(testing::Lend(backend));
         try {
             const RegistryValue read = registry.RegReadValue(kHkeyLocalMachine, "K", "V", nullptr);
             const std::size_t largest =
@@ -222,7 +221,7 @@ class EnumeratedNames : public ::testing::TestWithParam<NamesCase> {};
 TEST_P(EnumeratedNames, AreTakenUpToTheirTerminator) {
     ScriptedBackend backend;
     backend.names = GetParam().names;
-    MRegistry registry(backend);
+    MRegistry registry(testing::Lend(backend));
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"), GetParam().expected);
     EXPECT_EQ(backend.openKeys, 0);
     EXPECT_EQ(backend.strayCloses, 0);
@@ -246,15 +245,12 @@ class DuplicateNames : public ::testing::TestWithParam<std::vector<std::string>>
 TEST_P(DuplicateNames, FailWith457AndCloseTheKey) {
     ScriptedBackend backend;
     for (const std::string& name : GetParam()) backend.names.push_back({0, name + "\0"s});
-    MRegistry registry(backend);
-    try {
-        (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key");
-        FAIL() << "no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 457);
-        EXPECT_EQ(error.Description(),
-                  "This key is already associated with an element of this collection");
-    }
+    MRegistry registry(testing::Lend(backend));
+    const RunTimeError error =
+        testing::ErrorOf([&] { (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"); });
+    EXPECT_EQ(error.Number(), 457);
+    EXPECT_EQ(error.Description(),
+              "This key is already associated with an element of this collection");
     EXPECT_EQ(backend.openKeys, 0);
 }
 
@@ -267,7 +263,7 @@ TEST(DuplicateNames, DifferentNamesOfOneLetterCaseAreDistinct) {
     ScriptedBackend backend;
     for (const char* name : {"a", "b", "_", "`", "[", "{"})
         backend.names.push_back({0, name + "\0"s});
-    MRegistry registry(backend);
+    MRegistry registry(testing::Lend(backend));
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key").size(), 6U);
 }
 

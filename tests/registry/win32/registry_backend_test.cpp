@@ -19,6 +19,8 @@
 #include "registry/key_name.h"
 #include "registry/m_registry.h"
 #include "registry/system_registry.h"
+#include "support/error_of.h"
+#include "support/lent_backend.h"
 
 namespace pellatone {
 namespace {
@@ -69,13 +71,10 @@ RegistryValue Read(RegistryAccess& registry, const std::string& keyPath,
 void ExpectUnsupported(RegistryAccess& registry, const std::string& keyPath,
                        const std::string& valueName) {
     const RegistryValue fallback = "default"s;
-    try {
-        (void)registry.RegReadValue(kHkeyLocalMachine, keyPath, valueName, &fallback);
-        ADD_FAILURE() << valueName << ": no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 1001) << valueName;
-        EXPECT_EQ(error.Description(), "Unsupported value type") << valueName;
-    }
+    const RunTimeError error = testing::ErrorOf(
+        [&] { (void)registry.RegReadValue(kHkeyLocalMachine, keyPath, valueName, &fallback); });
+    EXPECT_EQ(error.Number(), 1001) << valueName;
+    EXPECT_EQ(error.Description(), "Unsupported value type") << valueName;
 }
 
 class Win32Registry : public ::testing::Test {
@@ -83,7 +82,7 @@ protected:
     void TearDown() override { EXPECT_EQ(backend.openKeys, 0) << "a key was left open"; }
 
     CountingBackend backend;
-    MRegistry registry{backend};
+    MRegistry registry{testing::Lend(backend)};
 };
 
 TEST(SystemRegistry, ReadsTheKeysOfItsOwnView) {
