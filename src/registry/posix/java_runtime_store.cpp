@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <set>
 #include <string_view>
@@ -57,22 +58,22 @@ std::vector<std::filesystem::path> FoldersUnder(const std::filesystem::path& roo
 // What a store that failed to build reads as: every read fails as the build did.
 class UnbuiltRegistry final : public RegistryAccess {
 public:
-    explicit UnbuiltRegistry(RunTimeError error) : error_(std::move(error)) {}
+    explicit UnbuiltRegistry(const RunTimeError& error) : error_(std::make_exception_ptr(error)) {}
 
     bool RegKeyExists(RegistryKey /*root*/, const std::string& /*keyPath*/) override {
-        throw error_;
+        std::rethrow_exception(error_);
     }
     SubKeyList RegEnumSubKeys(RegistryKey /*root*/, const std::string& /*keyPath*/) override {
-        throw error_;
+        std::rethrow_exception(error_);
     }
     RegistryValue RegReadValue(RegistryKey /*root*/, const std::string& /*keyPath*/,
                                const std::string& /*valueName*/,
                                const RegistryValue* /*defaultValue*/) override {
-        throw error_;
+        std::rethrow_exception(error_);
     }
 
 private:
-    RunTimeError error_;
+    std::exception_ptr error_;
 };
 
 }  // namespace
