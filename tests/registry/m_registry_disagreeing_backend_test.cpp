@@ -5,15 +5,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/run_time_error.h"
 #include "registry/m_registry.h"
 #include "support/error_of.h"
-#include "support/lent_backend.h"
 
 namespace pellatone {
 namespace {
@@ -75,6 +76,13 @@ public:
     int strayCloses = 0;
 };
 
+// A registry over a scripted backend, which the test fills and inspects.
+struct OverScript {
+    std::unique_ptr<ScriptedBackend> script = std::make_unique<ScriptedBackend>();
+    ScriptedBackend& backend = *script;
+    MRegistry registry{std::move(script)};
+};
+
 ByteArray Filled(std::size_t size, std::uint8_t byte) { return ByteArray(size, byte); }
 
 struct DisagreementCase {
@@ -88,12 +96,10 @@ std::ostream& operator<<(std::ostream& stream, const DisagreementCase& value) {
     return stream << value.label;
 }
 
-class DisagreeingSizes : public ::testing::TestWithParam<DisagreementCase> {};
+class DisagreeingSizes : public OverScript, public ::testing::TestWithParam<DisagreementCase> {};
 
 TEST_P(DisagreeingSizes, StayWithinTheBuffer) {
-    ScriptedBackend backend;
     backend.replies.assign(GetParam().replies.begin(), GetParam().replies.end());
-    MRegistry registry(testing::Lend(backend));
     EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", nullptr),
               GetParam().expected);
     EXPECT_EQ(backend.bufferSizes, GetParam().bufferSizes);
@@ -153,13 +159,11 @@ INSTANTIATE_TEST_SUITE_P(
                                        {1024}}),
     [](const ::testing::TestParamInfo<DisagreementCase>& info) { return info.param.label; });
 
-class FailedFirstQuery : public ::testing::TestWithParam<RegistryStatus> {};
+class FailedFirstQuery : public OverScript, public ::testing::TestWithParam<RegistryStatus> {};
 
 // A query that fails reports no type, even if the backend wrote one.
 TEST_P(FailedFirstQuery, IsAnUnsupportedValueType) {
-    ScriptedBackend backend;
     backend.replies.push_back({GetParam(), 1, 4, ByteArray{'a', 'b', 'c', 0}});
-    MRegistry registry(testing::Lend(backend));
     const RegistryValue fallback = "default"s;
     const RunTimeError error = testing::ErrorOf(
         [&] { (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback); });
@@ -180,14 +184,15 @@ TEST(DisagreeingReplies, NeverReachBeyondTheBuffer) {
     std::uniform_int_distribution<int> anyStatus(0, 3);
     const RegistryStatus statuses[] = {0, 234, 2, 5};
     for (int round = 0; round < 3000; ++round) {
-        ScriptedBackend backend;
+        auto script = std::make_unique<ScriptedBackend>();
+        ScriptedBackend& backend = *script;
         for (int query = 0; query < 2; ++query) {
             ByteArray bytes(anySize(random));
             for (auto& byte : bytes) byte = static_cast<std::uint8_t>(anyByte(random));
             backend.replies.push_back(
                 {statuses[anyStatus(random)], anyType(random), anySize(random), bytes});
         }
-        MRegistry registry(testing::Lend(backend));
+        MRegistry registry(std::move(script));
         try {
             const RegistryValue read = registry.RegReadValue(kHkeyLocalMachine, "K", "V", nullptr);
             const std::size_t largest =
@@ -216,12 +221,10 @@ std::ostream& operator<<(std::ostream& stream, const NamesCase& value) {
     return stream << value.label;
 }
 
-class EnumeratedNames : public ::testing::TestWithParam<NamesCase> {};
+class EnumeratedNames : public OverScript, public ::testing::TestWithParam<NamesCase> {};
 
 TEST_P(EnumeratedNames, AreTakenUpToTheirTerminator) {
-    ScriptedBackend backend;
     backend.names = GetParam().names;
-    MRegistry registry(testing::Lend(backend));
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"), GetParam().expected);
     EXPECT_EQ(backend.openKeys, 0);
     EXPECT_EQ(backend.strayCloses, 0);
@@ -240,12 +243,11 @@ INSTANTIATE_TEST_SUITE_P(
         NamesCase{"NoSubKeys", {}, {}}),
     [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.label; });
 
-class DuplicateNames : public ::testing::TestWithParam<std::vector<std::string>> {};
+class DuplicateNames : public OverScript,
+                       public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(DuplicateNames, FailWith457AndCloseTheKey) {
-    ScriptedBackend backend;
     for (const std::string& name : GetParam()) backend.names.push_back({0, name + "\0"s});
-    MRegistry registry(testing::Lend(backend));
     const RunTimeError error =
         testing::ErrorOf([&] { (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"); });
     EXPECT_EQ(error.Number(), 457);
@@ -260,10 +262,11 @@ INSTANTIATE_TEST_SUITE_P(Names, DuplicateNames,
                                            std::vector<std::string>{"", ""}));
 
 TEST(DuplicateNames, DifferentNamesOfOneLetterCaseAreDistinct) {
-    ScriptedBackend backend;
+    auto script = std::make_unique<ScriptedBackend>();
+    ScriptedBackend& backend = *script;
     for (const char* name : {"a", "b", "_", "`", "[", "{"})
         backend.names.push_back({0, name + "\0"s});
-    MRegistry registry(testing::Lend(backend));
+    MRegistry registry(std::move(script));
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key").size(), 6U);
 }
 

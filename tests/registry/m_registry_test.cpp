@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,7 +12,6 @@
 #include "registry/memory_registry_backend.h"
 #include "support/counting_registry_backend.h"
 #include "support/error_of.h"
-#include "support/lent_backend.h"
 
 namespace pellatone {
 namespace {
@@ -43,8 +43,10 @@ protected:
         EXPECT_EQ(backend.StrayCloseCount(), 0U) << "something not opened was closed";
     }
 
-    testing::CountingRegistryBackend backend;
-    MRegistry registry{testing::Lend(backend)};
+    std::unique_ptr<testing::CountingRegistryBackend> owned =
+        std::make_unique<testing::CountingRegistryBackend>();
+    testing::CountingRegistryBackend& backend = *owned;
+    MRegistry registry{std::move(owned)};
 };
 
 // --- values of every type -------------------------------------------------------------------

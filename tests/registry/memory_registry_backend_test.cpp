@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,7 +11,6 @@
 #include "platform/run_time_error.h"
 #include "registry/m_registry.h"
 #include "support/error_of.h"
-#include "support/lent_backend.h"
 
 namespace pellatone {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 using namespace std::string_literals;
 
 TEST(MemoryRegistryBackend, RefusesToCreateKeysItCouldNotOpen) {
-    MemoryRegistryBackend backend;
+    auto backend = std::make_unique<MemoryRegistryBackend>();
     for (const auto& place :
          std::vector<std::pair<RegistryKey, std::string>>{{0x80000099, "SOFTWARE"},
                                                           {kHkeyLocalMachine, "SOFTWARE\\\\Tests"},
@@ -26,19 +26,19 @@ TEST(MemoryRegistryBackend, RefusesToCreateKeysItCouldNotOpen) {
                                                           {kHkeyLocalMachine, "SOFTWARE\\"}}) {
         SCOPED_TRACE(place.second);
         const RunTimeError error =
-            testing::ErrorOf([&] { backend.CreateKey(place.first, place.second); });
+            testing::ErrorOf([&] { backend->CreateKey(place.first, place.second); });
         EXPECT_EQ(error.Number(), 5);
         EXPECT_EQ(error.Description(), "Invalid procedure call or argument");
     }
-    MRegistry registry(testing::Lend(backend));
+    MRegistry registry(std::move(backend));
     EXPECT_TRUE(registry.RegEnumSubKeys(kHkeyLocalMachine, "").empty());
 }
 
 TEST(MemoryRegistryBackend, KeepsTheFirstSpellingOfAName) {
-    MemoryRegistryBackend backend;
-    backend.SetString(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", "A", "1");
-    backend.SetString(kHkeyLocalMachine, "software\\JAVASOFT", "a", "2");
-    MRegistry registry(testing::Lend(backend));
+    auto backend = std::make_unique<MemoryRegistryBackend>();
+    backend->SetString(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", "A", "1");
+    backend->SetString(kHkeyLocalMachine, "software\\JAVASOFT", "a", "2");
+    MRegistry registry(std::move(backend));
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "SOFTWARE"), SubKeyList{"JavaSoft"});
     EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", "A", nullptr),
               RegistryValue{"2"s});

@@ -56,11 +56,12 @@ protected:
         return folder;
     }
 
+    using Found = std::vector<std::pair<std::string, std::string>>;
+
     // What the program's registry reads from a store over `roots`.
-    static std::vector<std::pair<std::string, std::string>> Registered(
-        const std::vector<fs::path>& roots) {
+    static Found Registered(const std::vector<fs::path>& roots) {
         MRegistry registry(JavaRuntimeStore(roots));
-        std::vector<std::pair<std::string, std::string>> found;
+        Found found;
         if (!registry.RegKeyExists(kHkeyLocalMachine, kRuntimeKey)) return found;
         for (const std::string& version : registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey)) {
             const RegistryValue home = registry.RegReadValue(
@@ -70,8 +71,6 @@ protected:
         }
         return found;
     }
-
-    using Found = std::vector<std::pair<std::string, std::string>>;
 
     fs::path base;
     fs::path jvm;
@@ -88,15 +87,13 @@ TEST_F(JavaRuntimeStoreTest, EachRuntimeFolderBecomesAVersionKey) {
 
 TEST_F(JavaRuntimeStoreTest, JavaHomeIsAStringValue) {
     const fs::path home = AddRuntime(jvm / "jdk", "21.0.2");
-    MemoryRegistryBackend store;
-    RegisterJavaRuntimes(store, FindInstalledJavaRuntimes(std::vector{jvm}));
+    const std::unique_ptr<MemoryRegistryBackend> store = JavaRuntimeStore(std::vector{jvm});
     RegistryKey key = 0;
-    ASSERT_EQ(store.OpenKey(kHkeyLocalMachine, kRuntimeKey + "\\21.0.2", key), 0);
+    ASSERT_EQ(store->OpenKey(kHkeyLocalMachine, kRuntimeKey + "\\21.0.2", key), 0);
     std::vector<std::uint8_t> data(1024);
     std::uint32_t type = 0;
     std::uint32_t size = 1024;
-    ASSERT_EQ(store.QueryValue(key, "JavaHome", type, data, size), 0);
-    store.CloseKey(key);
+    ASSERT_EQ(store->QueryValue(key, "JavaHome", type, data, size), 0);
     EXPECT_EQ(type, 1U);
     EXPECT_EQ(std::string(data.begin(), data.begin() + size), home.string() + "\0"s);
 }

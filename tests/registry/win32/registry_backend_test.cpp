@@ -20,7 +20,6 @@
 #include "registry/m_registry.h"
 #include "registry/system_registry.h"
 #include "support/error_of.h"
-#include "support/lent_backend.h"
 
 namespace pellatone {
 namespace {
@@ -81,8 +80,9 @@ class Win32Registry : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_EQ(backend.openKeys, 0) << "a key was left open"; }
 
-    CountingBackend backend;
-    MRegistry registry{testing::Lend(backend)};
+    std::unique_ptr<CountingBackend> owned = std::make_unique<CountingBackend>();
+    CountingBackend& backend = *owned;
+    MRegistry registry{std::move(owned)};
 };
 
 TEST(SystemRegistry, ReadsTheKeysOfItsOwnView) {
