@@ -5,12 +5,25 @@
 
 namespace pellatone {
 
+RunTimeError InvalidProcedureCall() {
+    return {error_number::kInvalidProcedureCall, "Invalid procedure call or argument"};
+}
+RunTimeError OutOfMemory() { return {error_number::kOutOfMemory, "Out of memory"}; }
 RunTimeError TypeMismatch() { return {error_number::kTypeMismatch, "Type mismatch"}; }
 RunTimeError FileNotFound() { return {error_number::kFileNotFound, "File not found"}; }
+RunTimeError DeviceIoError() { return {error_number::kDeviceIoError, "Device I/O error"}; }
+RunTimeError DiskFull() { return {error_number::kDiskFull, "Disk full"}; }
 RunTimeError PathFileAccessError() {
     return {error_number::kPathFileAccessError, "Path/File access error"};
 }
 RunTimeError PathNotFound() { return {error_number::kPathNotFound, "Path not found"}; }
+RunTimeError KeyAlreadyAssociated() {
+    return {error_number::kKeyAlreadyAssociated,
+            "This key is already associated with an element of this collection"};
+}
+RunTimeError UnsupportedValueType() {
+    return {error_number::kUnsupportedValueType, "Unsupported value type"};
+}
 
 RunTimeError Concerning(const RunTimeError& error, const std::string& path,
                         std::string_view remedy) {
@@ -33,12 +46,11 @@ RunTimeError ErrorFromErrno(int errnoValue) {
         case EROFS:
             return PathFileAccessError();
         case ENOSPC:
-            return {error_number::kDiskFull, "Disk full"};
+            return DiskFull();
         case EIO:
-            return {error_number::kDeviceIoError, "Device I/O error"};
+            return DeviceIoError();
         default:
-            // No classic text fits: keep the access-error number but the system's own wording.
-            return {error_number::kPathFileAccessError, std::strerror(errnoValue)};
+            return {error_number::kSystemError, std::strerror(errnoValue)};
     }
 }
 

@@ -24,22 +24,37 @@ private:
     int number_;
 };
 
+// Every run-time error number of the program.
 namespace error_number {
+inline constexpr int kInvalidProcedureCall = 5;
 inline constexpr int kOutOfMemory = 7;
 inline constexpr int kTypeMismatch = 13;
+inline constexpr int kErrorInLoadingDll = 48;
 inline constexpr int kInternalError = 51;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIoError = 57;
 inline constexpr int kDiskFull = 61;
 inline constexpr int kPathFileAccessError = 75;
 inline constexpr int kPathNotFound = 76;
+inline constexpr int kKeyAlreadyAssociated = 457;
+inline constexpr int kInvalidPicture = 481;
 inline constexpr int kUnsupportedValueType = 1001;
+// A system failure that no classic number fits, described in the system's own words: one number
+// for all of them, on every platform.
+inline constexpr int kSystemError = kPathFileAccessError;
 }  // namespace error_number
 
+// The classic errors, each with its classic text.
+RunTimeError InvalidProcedureCall();
+RunTimeError OutOfMemory();
 RunTimeError TypeMismatch();
 RunTimeError FileNotFound();
+RunTimeError DeviceIoError();
+RunTimeError DiskFull();
 RunTimeError PathFileAccessError();
 RunTimeError PathNotFound();
+RunTimeError KeyAlreadyAssociated();
+RunTimeError UnsupportedValueType();
 
 // The same error, its description naming what it concerns after the classic text
 // ("File not found: /opt/maradel/GsmModemJar/jdc.jar") and, when given, what the user can do
@@ -62,7 +77,7 @@ std::optional<RunTimeError> ErrorRaisedBy(Body&& body) {
     } catch (const RunTimeError& error) {
         return error;
     } catch (const std::bad_alloc&) {
-        return RunTimeError(error_number::kOutOfMemory, "Out of memory");
+        return OutOfMemory();
     } catch (const std::exception& error) {
         return RunTimeError(error_number::kInternalError, error.what());
     }

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <set>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -38,9 +41,8 @@ std::optional<RegistryKey> OpenForReading(RegistryBackend& backend, RegistryKey 
     return opened;
 }
 
-RunTimeError UnsupportedValueType() {
-    return {error_number::kUnsupportedValueType, "Unsupported value type"};
-}
+// The first read of a value's data; a subkey name is read into kSubKeyNameBufferSize bytes.
+constexpr std::size_t kFirstValueBufferSize = 1024;
 
 std::string_view UpToFirstNul(std::string_view text) {
     return text.substr(0, std::min(text.find('\0'), text.size()));
@@ -64,8 +66,9 @@ std::int32_t LittleEndianInt32(std::span<const std::uint8_t> buffer) {
     return static_cast<std::int32_t>(bits);
 }
 
-}  // namespace
-
+// Turns what a value query left in `buffer` into the value read: `size` is the size the query
+// reported and may disagree with the buffer; nothing beyond the buffer is taken. Raises 1001
+// "Unsupported value type" for the types the program does not read.
 RegistryValue ConvertRegistryData(std::uint32_t type, std::span<const std::uint8_t> buffer,
                                   std::uint32_t size) {
     const std::span<const std::uint8_t> data =
@@ -90,6 +93,8 @@ RegistryValue ConvertRegistryData(std::uint32_t type, std::span<const std::uint8
     }
 }
 
+}  // namespace
+
 bool MRegistry::RegKeyExists(RegistryKey root, const std::string& keyPath) {
     const std::optional<RegistryKey> opened = OpenForReading(*backend_, root, keyPath);
     if (!opened) return false;
@@ -112,11 +117,7 @@ SubKeyList MRegistry::RegEnumSubKeys(RegistryKey root, const std::string& keyPat
         std::array<char, kSubKeyNameBufferSize> buffer{};
         if (backend_->EnumKey(listed, index, buffer) != registry_status::kSuccess) break;
         std::string name(UpToFirstNul(std::string_view(buffer.data(), buffer.size())));
-        if (!lookupKeys.insert(name).second) {
-            throw RunTimeError(registry_error::kKeyAlreadyAssociated,
-                               "This key is already associated with an element of this "
-                               "collection");
-        }
+        if (!lookupKeys.insert(name).second) throw KeyAlreadyAssociated();
         names.push_back(std::move(name));
     }
     return names;

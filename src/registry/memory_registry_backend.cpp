@@ -11,8 +11,6 @@ namespace pellatone {
 
 namespace {
 
-constexpr int kInvalidProcedureCall = 5;
-
 // The components of a key path; nothing for an empty path, nullopt when a component is empty.
 std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view keyPath) {
     std::vector<std::string_view> components;
@@ -29,16 +27,8 @@ std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view keyPa
 
 }  // namespace
 
-MemoryRegistryBackend::MemoryRegistryBackend() { AddRoot(kHkeyLocalMachine); }
-
-void MemoryRegistryBackend::AddRoot(RegistryKey root) {
-    roots_.emplace(root, std::make_unique<Key>());
-}
-
-MemoryRegistryBackend::~MemoryRegistryBackend() = default;
-
 MemoryRegistryBackend::Key* MemoryRegistryBackend::Resolve(RegistryKey key) const {
-    if (const auto root = roots_.find(key); root != roots_.end()) return root->second.get();
+    if (key == kHkeyLocalMachine) return root_.get();
     if (const auto handle = handles_.find(key); handle != handles_.end()) return handle->second;
     return nullptr;
 }
@@ -48,7 +38,7 @@ MemoryRegistryBackend::Key& MemoryRegistryBackend::Create(RegistryKey root,
     Key* key = Resolve(root);
     const auto components = SplitKeyPath(keyPath);
     if (key == nullptr || !components) {
-        throw RunTimeError(kInvalidProcedureCall, "Invalid procedure call or argument");
+        throw InvalidProcedureCall();
     }
     for (const std::string_view component : *components) {
         auto found = key->subKeys.find(component);

@@ -17,9 +17,6 @@ namespace pellatone {
 // case, listed in case-insensitive name order) and values kept as raw type and bytes.
 class MemoryRegistryBackend : public RegistryBackend {
 public:
-    MemoryRegistryBackend();
-    ~MemoryRegistryBackend() override;
-
     // Filling the store. Missing keys on the way are created; a name that differs only in case
     // from an existing one reaches the existing key. An unknown root or a path with an empty
     // component raises RunTimeError 5.
@@ -35,10 +32,6 @@ public:
     RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override;
     RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
                               std::span<std::uint8_t> data, std::uint32_t& size) override;
-
-protected:
-    // Another predefined root, empty, for stores that hold keys beside HKEY_LOCAL_MACHINE.
-    void AddRoot(RegistryKey root);
 
 private:
     struct Key;
@@ -58,7 +51,7 @@ private:
     Key* Resolve(RegistryKey key) const;
     Key& Create(RegistryKey root, const std::string& keyPath);
 
-    std::map<RegistryKey, std::unique_ptr<Key>> roots_;
+    std::unique_ptr<Key> root_ = std::make_unique<Key>();  // HKEY_LOCAL_MACHINE
     std::map<RegistryKey, Key*> handles_;
     RegistryKey nextHandle_ = 0x1000;
 };

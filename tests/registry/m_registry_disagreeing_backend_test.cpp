@@ -5,13 +5,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/run_time_error.h"
 #include "registry/m_registry.h"
+#include "support/error_of.h"
 
 namespace pellatone {
 namespace {
@@ -73,6 +76,13 @@ public:
     int strayCloses = 0;
 };
 
+// A registry over a scripted backend, which the test fills and inspects.
+struct OverScript {
+    std::unique_ptr<ScriptedBackend> script = std::make_unique<ScriptedBackend>();
+    ScriptedBackend& backend = *script;
+    MRegistry registry{std::move(script)};
+};
+
 ByteArray Filled(std::size_t size, std::uint8_t byte) { return ByteArray(size, byte); }
 
 struct DisagreementCase {
@@ -86,12 +96,10 @@ std::ostream& operator<<(std::ostream& stream, const DisagreementCase& value) {
     return stream << value.label;
 }
 
-class DisagreeingSizes : public ::testing::TestWithParam<DisagreementCase> {};
+class DisagreeingSizes : public OverScript, public ::testing::TestWithParam<DisagreementCase> {};
 
 TEST_P(DisagreeingSizes, StayWithinTheBuffer) {
-    ScriptedBackend backend;
     backend.replies.assign(GetParam().replies.begin(), GetParam().replies.end());
-    MRegistry registry(backend);
     EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", nullptr),
               GetParam().expected);
     EXPECT_EQ(backend.bufferSizes, GetParam().bufferSizes);
@@ -151,21 +159,16 @@ INSTANTIATE_TEST_SUITE_P(
                                        {1024}}),
     [](const ::testing::TestParamInfo<DisagreementCase>& info) { return info.param.label; });
 
-class FailedFirstQuery : public ::testing::TestWithParam<RegistryStatus> {};
+class FailedFirstQuery : public OverScript, public ::testing::TestWithParam<RegistryStatus> {};
 
 // A query that fails reports no type, even if the backend wrote one.
 TEST_P(FailedFirstQuery, IsAnUnsupportedValueType) {
-    ScriptedBackend backend;
     backend.replies.push_back({GetParam(), 1, 4, ByteArray{'a', 'b', 'c', 0}});
-    MRegistry registry(backend);
     const RegistryValue fallback = "default"s;
-    try {
-        (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback);
-        FAIL() << "no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 1001);
-        EXPECT_EQ(error.Description(), "Unsupported value type");
-    }
+    const RunTimeError error = testing::ErrorOf(
+        [&] { (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback); });
+    EXPECT_EQ(error.Number(), 1001);
+    EXPECT_EQ(error.Description(), "Unsupported value type");
     EXPECT_EQ(backend.bufferSizes.size(), 1U);
     EXPECT_EQ(backend.openKeys, 0);
 }
@@ -181,14 +184,15 @@ TEST(DisagreeingReplies, NeverReachBeyondTheBuffer) {
     std::uniform_int_distribution<int> anyStatus(0, 3);
     const RegistryStatus statuses[] = {0, 234, 2, 5};
     for (int round = 0; round < 3000; ++round) {
-        ScriptedBackend backend;
+        auto script = std::make_unique<ScriptedBackend>();
+        ScriptedBackend& backend = *script;
         for (int query = 0; query < 2; ++query) {
             ByteArray bytes(anySize(random));
             for (auto& byte : bytes) byte = static_cast<std::uint8_t>(anyByte(random));
             backend.replies.push_back(
                 {statuses[anyStatus(random)], anyType(random), anySize(random), bytes});
         }
-        MRegistry registry(backend);
+        MRegistry registry(std::move(script));
         try {
             const RegistryValue read = registry.RegReadValue(kHkeyLocalMachine, "K", "V", nullptr);
             const std::size_t largest =
@@ -217,12 +221,10 @@ std::ostream& operator<<(std::ostream& stream, const NamesCase& value) {
     return stream << value.label;
 }
 
-class EnumeratedNames : public ::testing::TestWithParam<NamesCase> {};
+class EnumeratedNames : public OverScript, public ::testing::TestWithParam<NamesCase> {};
 
 TEST_P(EnumeratedNames, AreTakenUpToTheirTerminator) {
-    ScriptedBackend backend;
     backend.names = GetParam().names;
-    MRegistry registry(backend);
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"), GetParam().expected);
     EXPECT_EQ(backend.openKeys, 0);
     EXPECT_EQ(backend.strayCloses, 0);
@@ -241,20 +243,16 @@ INSTANTIATE_TEST_SUITE_P(
         NamesCase{"NoSubKeys", {}, {}}),
     [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.label; });
 
-class DuplicateNames : public ::testing::TestWithParam<std::vector<std::string>> {};
+class DuplicateNames : public OverScript,
+                       public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(DuplicateNames, FailWith457AndCloseTheKey) {
-    ScriptedBackend backend;
     for (const std::string& name : GetParam()) backend.names.push_back({0, name + "\0"s});
-    MRegistry registry(backend);
-    try {
-        (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key");
-        FAIL() << "no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 457);
-        EXPECT_EQ(error.Description(),
-                  "This key is already associated with an element of this collection");
-    }
+    const RunTimeError error =
+        testing::ErrorOf([&] { (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"); });
+    EXPECT_EQ(error.Number(), 457);
+    EXPECT_EQ(error.Description(),
+              "This key is already associated with an element of this collection");
     EXPECT_EQ(backend.openKeys, 0);
 }
 
@@ -264,10 +262,11 @@ INSTANTIATE_TEST_SUITE_P(Names, DuplicateNames,
                                            std::vector<std::string>{"", ""}));
 
 TEST(DuplicateNames, DifferentNamesOfOneLetterCaseAreDistinct) {
-    ScriptedBackend backend;
+    auto script = std::make_unique<ScriptedBackend>();
+    ScriptedBackend& backend = *script;
     for (const char* name : {"a", "b", "_", "`", "[", "{"})
         backend.names.push_back({0, name + "\0"s});
-    MRegistry registry(backend);
+    MRegistry registry(std::move(script));
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key").size(), 6U);
 }
 

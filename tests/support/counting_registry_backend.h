@@ -14,23 +14,10 @@
 
 namespace pellatone::testing {
 
-// The other predefined roots, for tests of keys beside HKEY_LOCAL_MACHINE.
-inline constexpr RegistryKey kHkeyClassesRoot = 0x80000000;
-inline constexpr RegistryKey kHkeyCurrentUser = 0x80000001;
-inline constexpr RegistryKey kHkeyUsers = 0x80000003;
-inline constexpr RegistryKey kHkeyCurrentConfig = 0x80000005;
-
-// The in-memory registry with all predefined roots, keys that refuse to be opened, and counts of
-// what is opened, closed and queried, so that callers can be checked for leaks and extra reads.
+// The in-memory registry with keys that refuse to be opened, and counts of what is opened,
+// closed and queried, so that callers can be checked for leaks and extra reads.
 class CountingRegistryBackend : public MemoryRegistryBackend {
 public:
-    CountingRegistryBackend() {
-        for (const RegistryKey root :
-             {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyUsers, kHkeyCurrentConfig}) {
-            AddRoot(root);
-        }
-    }
-
     // From now on opening this existing key (by its path from a predefined root) is refused with
     // kAccessDenied.
     void RefuseAccess(RegistryKey root, const std::string& keyPath) {

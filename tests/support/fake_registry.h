@@ -40,7 +40,7 @@ public:
         const auto found = values.find(keyPath + "|" + valueName);
         if (found != values.end()) return found->second;
         if (subKeys.count(keyPath) == 0) return defaultValue ? *defaultValue : RegistryValue{};
-        throw RunTimeError(error_number::kUnsupportedValueType, "Unsupported value type");
+        throw UnsupportedValueType();
     }
 
     // Key path -> subkey names in enumeration order. A key with no subkeys maps to {}.

@@ -26,8 +26,7 @@ namespace pellatone {
 
 namespace {
 
-// The classic run-time error for a library that would not load.
-constexpr int kErrorInLoadingDll = 48;
+using error_number::kErrorInLoadingDll;
 
 // The loader's explanation, naming the module by its path rather than the descriptor it was
 // loaded through.

@@ -15,7 +15,7 @@ namespace pellatone::win32 {
 namespace {
 
 RunTimeError PictureError(const std::string& what) {
-    return {kSystemErrorNumber, "The splash picture could not be " + what};
+    return {error_number::kSystemError, "The splash picture could not be " + what};
 }
 
 // The picture object owns the bitmap it decoded, so the window gets a copy of its own: a 32-bit
@@ -83,7 +83,7 @@ std::span<const std::byte> ProgramResourceData(int resourceId) {
     if (loaded == nullptr) throw LastError();
     const void* data = ::LockResource(loaded);
     if (data == nullptr || size == 0) {
-        throw RunTimeError(kSystemErrorNumber,
+        throw RunTimeError(error_number::kSystemError,
                            "The program's resource " + std::to_string(resourceId) + " is empty");
     }
     return {static_cast<const std::byte*>(data), size};

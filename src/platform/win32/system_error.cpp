@@ -36,13 +36,13 @@ RunTimeError ErrorFromWin32(DWORD errorCode) {
             return PathFileAccessError();
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
-            return {error_number::kDiskFull, "Disk full"};
+            return DiskFull();
         case ERROR_READ_FAULT:
         case ERROR_WRITE_FAULT:
         case ERROR_IO_DEVICE:
-            return {error_number::kDeviceIoError, "Device I/O error"};
+            return DeviceIoError();
         default:
-            return {kSystemErrorNumber, SystemErrorDescription(errorCode)};
+            return {error_number::kSystemError, SystemErrorDescription(errorCode)};
     }
 }
 

@@ -8,13 +8,9 @@
 
 namespace pellatone::win32 {
 
-// The run-time error number given to a Win32 failure that no classic number fits; its
-// description is then the system's own. One number for all of them, as on POSIX systems.
-inline constexpr int kSystemErrorNumber = error_number::kPathFileAccessError;
-
 // Maps a Win32 error code onto the run-time error the user sees: the classic numbers and texts
 // where one fits (file not found 53, path not found 76, access denied 75, ...), else
-// kSystemErrorNumber with the system's description.
+// error_number::kSystemError with the system's description.
 RunTimeError ErrorFromWin32(DWORD errorCode);
 
 // The same for an operation on a folder: a missing or invalid folder is "Path not found".

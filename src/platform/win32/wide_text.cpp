@@ -12,7 +12,7 @@ namespace {
 
 int CheckedLength(std::size_t size) {
     if (size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        throw RunTimeError(error_number::kOutOfMemory, "Out of memory");
+        throw OutOfMemory();
     }
     return static_cast<int>(size);
 }

@@ -23,8 +23,6 @@ using testing::DecodeInPictureModule;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
-constexpr int kErrorInLoadingDll = 48;
-
 using testing::ErrorOf;
 
 std::string ModuleBesideThisProgram() {
@@ -56,7 +54,7 @@ TEST_P(GuiModuleLoadFailure, RaisesErrorInLoadingDllWithTheLoadersReason) {
     const std::string path = folder / std::string(kGuiModuleFileName);
     if (GetParam().contents != "<missing>") WriteFile(path, GetParam().contents);
     const RunTimeError error = ErrorOf([&] { (void)LoadGuiModule(path); });
-    EXPECT_EQ(error.Number(), kErrorInLoadingDll);
+    EXPECT_EQ(error.Number(), 48);
     EXPECT_EQ(error.Description(), path + ": " + GetParam().reason);
 }
 
@@ -73,7 +71,7 @@ TEST(GuiModuleLoad, ALibraryWithoutTheEntryIsRefused) {
     const std::string library = LibraryOf(reinterpret_cast<void*>(&::cbrt));
     ASSERT_NE(library, "(unknown)");
     const RunTimeError error = ErrorOf([&] { (void)LoadGuiModule(library); });
-    EXPECT_EQ(error.Number(), kErrorInLoadingDll);
+    EXPECT_EQ(error.Number(), 48);
     EXPECT_EQ(error.Description(), library + ": undefined symbol: pellatone_gui_open");
 }
 

@@ -75,8 +75,8 @@ class SystemErrorTest : public ::testing::TestWithParam<DWORD> {};
 
 TEST_P(SystemErrorTest, CarriesTheSystemDescriptionTrimmed) {
     const RunTimeError error = ErrorFromWin32(GetParam());
-    EXPECT_EQ(error.Number(), kSystemErrorNumber);
-    EXPECT_EQ(kSystemErrorNumber, 75);
+    EXPECT_EQ(error.Number(), error_number::kSystemError);
+    EXPECT_EQ(error_number::kSystemError, 75);
     const std::string description = error.Description();
     ASSERT_FALSE(description.empty());
     EXPECT_EQ(description.find_last_not_of(" \t\r\n"), description.size() - 1) << description;
@@ -99,7 +99,7 @@ TEST(SystemErrorDescriptionTest, NamesTheNumberWhenTheSystemHasNoText) {
     // Bit 29 marks codes that applications define, so the system knows none of them.
     constexpr DWORD kApplicationCode = 0x20001234;
     EXPECT_EQ(SystemErrorDescription(kApplicationCode), "System error 536875572");
-    EXPECT_EQ(ErrorFromWin32(kApplicationCode).Number(), kSystemErrorNumber);
+    EXPECT_EQ(ErrorFromWin32(kApplicationCode).Number(), error_number::kSystemError);
 }
 
 TEST(LastErrorTest, ReadsTheThreadsLastError) {

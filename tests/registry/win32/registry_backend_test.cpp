@@ -19,6 +19,7 @@
 #include "registry/key_name.h"
 #include "registry/m_registry.h"
 #include "registry/system_registry.h"
+#include "support/error_of.h"
 
 namespace pellatone {
 namespace {
@@ -69,21 +70,19 @@ RegistryValue Read(RegistryAccess& registry, const std::string& keyPath,
 void ExpectUnsupported(RegistryAccess& registry, const std::string& keyPath,
                        const std::string& valueName) {
     const RegistryValue fallback = "default"s;
-    try {
-        (void)registry.RegReadValue(kHkeyLocalMachine, keyPath, valueName, &fallback);
-        ADD_FAILURE() << valueName << ": no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 1001) << valueName;
-        EXPECT_EQ(error.Description(), "Unsupported value type") << valueName;
-    }
+    const RunTimeError error = testing::ErrorOf(
+        [&] { (void)registry.RegReadValue(kHkeyLocalMachine, keyPath, valueName, &fallback); });
+    EXPECT_EQ(error.Number(), 1001) << valueName;
+    EXPECT_EQ(error.Description(), "Unsupported value type") << valueName;
 }
 
 class Win32Registry : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_EQ(backend.openKeys, 0) << "a key was left open"; }
 
-    CountingBackend backend;
-    MRegistry registry{backend};
+    std::unique_ptr<CountingBackend> owned = std::make_unique<CountingBackend>();
+    CountingBackend& backend = *owned;
+    MRegistry registry{std::move(owned)};
 };
 
 TEST(SystemRegistry, ReadsTheKeysOfItsOwnView) {

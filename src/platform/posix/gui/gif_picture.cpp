@@ -13,10 +13,8 @@ namespace pellatone {
 
 namespace {
 
-constexpr int kInvalidPicture = 481;
-
 RunTimeError InvalidPicture(const std::string& reason) {
-    return {kInvalidPicture, "Invalid picture: " + reason};
+    return {error_number::kInvalidPicture, "Invalid picture: " + reason};
 }
 
 RunTimeError InvalidPicture(int gifError) {

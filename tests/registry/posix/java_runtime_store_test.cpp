@@ -1,4 +1,4 @@
-#include "registry/java_runtime_store.h"
+#include "registry/posix/java_runtime_store.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,14 +9,18 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/run_time_error.h"
 #include "registry/m_registry.h"
 #include "registry/system_registry.h"
+#include "support/error_of.h"
 
 namespace pellatone {
 namespace {
@@ -52,11 +56,12 @@ protected:
         return folder;
     }
 
+    using Found = std::vector<std::pair<std::string, std::string>>;
+
     // What the program's registry reads from a store over `roots`.
-    static std::vector<std::pair<std::string, std::string>> Registered(
-        std::vector<fs::path> roots) {
-        MRegistry registry(std::make_unique<JavaRuntimeStore>(std::move(roots)));
-        std::vector<std::pair<std::string, std::string>> found;
+    static Found Registered(const std::vector<fs::path>& roots) {
+        MRegistry registry(JavaRuntimeStore(roots));
+        Found found;
         if (!registry.RegKeyExists(kHkeyLocalMachine, kRuntimeKey)) return found;
         for (const std::string& version : registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey)) {
             const RegistryValue home = registry.RegReadValue(
@@ -66,8 +71,6 @@ protected:
         }
         return found;
     }
-
-    using Found = std::vector<std::pair<std::string, std::string>>;
 
     fs::path base;
     fs::path jvm;
@@ -84,15 +87,13 @@ TEST_F(JavaRuntimeStoreTest, EachRuntimeFolderBecomesAVersionKey) {
 
 TEST_F(JavaRuntimeStoreTest, JavaHomeIsAStringValue) {
     const fs::path home = AddRuntime(jvm / "jdk", "21.0.2");
-    MemoryRegistryBackend store;
-    RegisterJavaRuntimes(store, FindInstalledJavaRuntimes(std::vector{jvm}));
+    const std::unique_ptr<MemoryRegistryBackend> store = JavaRuntimeStore(std::vector{jvm});
     RegistryKey key = 0;
-    ASSERT_EQ(store.OpenKey(kHkeyLocalMachine, kRuntimeKey + "\\21.0.2", key), 0);
+    ASSERT_EQ(store->OpenKey(kHkeyLocalMachine, kRuntimeKey + "\\21.0.2", key), 0);
     std::vector<std::uint8_t> data(1024);
     std::uint32_t type = 0;
     std::uint32_t size = 1024;
-    ASSERT_EQ(store.QueryValue(key, "JavaHome", type, data, size), 0);
-    store.CloseKey(key);
+    ASSERT_EQ(store->QueryValue(key, "JavaHome", type, data, size), 0);
     EXPECT_EQ(type, 1U);
     EXPECT_EQ(std::string(data.begin(), data.begin() + size), home.string() + "\0"s);
 }
@@ -133,7 +134,7 @@ TEST_F(JavaRuntimeStoreTest, SameVersionTwiceTakesTheFirstFolderByName) {
 TEST_F(JavaRuntimeStoreTest, EmptyOrMissingRootsHaveNoRuntimeKey) {
     for (const auto& roots : {std::vector<fs::path>{jvm}, std::vector<fs::path>{base / "missing"},
                               std::vector<fs::path>{}, std::vector<fs::path>{jvm / "release"}}) {
-        MRegistry registry(std::make_unique<JavaRuntimeStore>(roots));
+        MRegistry registry(JavaRuntimeStore(roots));
         EXPECT_FALSE(registry.RegKeyExists(kHkeyLocalMachine, kRuntimeKey));
         EXPECT_FALSE(registry.RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\JavaSoft"));
         EXPECT_TRUE(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey).empty());
@@ -152,12 +153,29 @@ TEST_F(JavaRuntimeStoreTest, RootsAreScannedInTheOrderGiven) {
     EXPECT_EQ(Registered({jvm, jvm / ".." / "jvm"}), (Found{{"17.0.15", home17.string()}}));
 }
 
-TEST_F(JavaRuntimeStoreTest, LooksTheRuntimesUpAtFirstUseOnly) {
-    MRegistry registry(std::make_unique<JavaRuntimeStore>(std::vector{jvm}));
+TEST_F(JavaRuntimeStoreTest, LooksTheRuntimesUpWhenMadeOnly) {
     AddRuntime(jvm / "java-17", "17.0.15");
-    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey), SubKeyList{"17.0.15"});
+    const std::unique_ptr<RegistryAccess> registry =
+        RegistryOverStore([&] { return JavaRuntimeStore(std::vector{jvm}); });
     AddRuntime(jvm / "java-21", "21.0.2");
-    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey), SubKeyList{"17.0.15"});
+    EXPECT_EQ(registry->RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey), SubKeyList{"17.0.15"});
+    EXPECT_EQ(registry->RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey), SubKeyList{"17.0.15"});
+}
+
+// A store that could not be built fails each read as the search's own error, not the making.
+TEST(SystemRegistry, AStoreThatFailsToBuildFailsEachRead) {
+    const std::unique_ptr<RegistryAccess> registry =
+        RegistryOverStore([]() -> std::unique_ptr<RegistryBackend> { throw std::bad_alloc(); });
+    for (const std::function<void()>& read : std::vector<std::function<void()>>{
+             [&] { (void)registry->RegKeyExists(kHkeyLocalMachine, kRuntimeKey); },
+             [&] { (void)registry->RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey); },
+             [&] {
+                 (void)registry->RegReadValue(kHkeyLocalMachine, kRuntimeKey, "JavaHome", nullptr);
+             }}) {
+        const RunTimeError error = testing::ErrorOf(read);
+        EXPECT_EQ(error.Number(), 7);
+        EXPECT_EQ(error.Description(), "Out of memory");
+    }
 }
 
 // The program's own registry lists what a scan of the standard folders finds.
@@ -246,9 +264,9 @@ TEST(RuntimeListing, ManyRuntimesAreListedQuickly) {
         runtimes.push_back(
             {"1.8.0_" + std::to_string(index), "/usr/lib/jvm/" + std::to_string(index)});
     }
-    MemoryRegistryBackend store;
-    RegisterJavaRuntimes(store, runtimes);
-    MRegistry registry(store);
+    auto store = std::make_unique<MemoryRegistryBackend>();
+    RegisterJavaRuntimes(*store, runtimes);
+    MRegistry registry(std::move(store));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey).size(), kCount);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

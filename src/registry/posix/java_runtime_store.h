@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -11,6 +11,7 @@
 
 #include "registry/memory_registry_backend.h"
 #include "registry/registry_backend.h"
+#include "registry/registry_value.h"
 
 namespace pellatone {
 
@@ -42,25 +43,15 @@ struct InstalledJavaRuntime {
 void RegisterJavaRuntimes(MemoryRegistryBackend& store,
                           std::span<const InstalledJavaRuntime> runtimes);
 
-// The registry of a system without one: the Java runtimes installed under the given roots,
-// looked up at first use and kept from then on. Nothing is ever written to disk.
-class JavaRuntimeStore final : public RegistryBackend {
-public:
-    explicit JavaRuntimeStore(std::vector<std::filesystem::path> rootFolders)
-        : rootFolders_(std::move(rootFolders)) {}
+// The registry of a system without one: the Java runtimes installed under the given roots, looked
+// up now. Nothing is ever written to disk.
+[[nodiscard]] std::unique_ptr<MemoryRegistryBackend> JavaRuntimeStore(
+    std::span<const std::filesystem::path> rootFolders);
 
-    RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
-                           RegistryKey& opened) override;
-    void CloseKey(RegistryKey key) noexcept override;
-    RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override;
-    RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
-                              std::span<std::uint8_t> data, std::uint32_t& size) override;
-
-private:
-    MemoryRegistryBackend& Filled();
-
-    std::vector<std::filesystem::path> rootFolders_;
-    std::unique_ptr<MemoryRegistryBackend> store_;
-};
+// The registry reads over the store `buildStore` makes, made now. A store that fails to build
+// fails every read instead, with the same error: the failure reaches the user where the search
+// first reads the registry, as the search's own.
+[[nodiscard]] std::unique_ptr<RegistryAccess> RegistryOverStore(
+    const std::function<std::unique_ptr<RegistryBackend>()>& buildStore);
 
 }  // namespace pellatone

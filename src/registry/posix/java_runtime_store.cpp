@@ -1,13 +1,17 @@
-#include "registry/java_runtime_store.h"
-
-#include "registry/java_runtime_key.h"
+#include "registry/posix/java_runtime_store.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <set>
 #include <string_view>
 #include <system_error>
+#include <utility>
+
+#include "platform/run_time_error.h"
+#include "registry/java_runtime_key.h"
+#include "registry/m_registry.h"
 
 namespace pellatone {
 
@@ -50,6 +54,27 @@ std::vector<std::filesystem::path> FoldersUnder(const std::filesystem::path& roo
     });
     return folders;
 }
+
+// What a store that failed to build reads as: every read fails as the build did.
+class UnbuiltRegistry final : public RegistryAccess {
+public:
+    explicit UnbuiltRegistry(const RunTimeError& error) : error_(std::make_exception_ptr(error)) {}
+
+    bool RegKeyExists(RegistryKey /*root*/, const std::string& /*keyPath*/) override {
+        std::rethrow_exception(error_);
+    }
+    SubKeyList RegEnumSubKeys(RegistryKey /*root*/, const std::string& /*keyPath*/) override {
+        std::rethrow_exception(error_);
+    }
+    RegistryValue RegReadValue(RegistryKey /*root*/, const std::string& /*keyPath*/,
+                               const std::string& /*valueName*/,
+                               const RegistryValue* /*defaultValue*/) override {
+        std::rethrow_exception(error_);
+    }
+
+private:
+    std::exception_ptr error_;
+};
 
 }  // namespace
 
@@ -124,35 +149,20 @@ void RegisterJavaRuntimes(MemoryRegistryBackend& store,
     }
 }
 
-MemoryRegistryBackend& JavaRuntimeStore::Filled() {
-    if (!store_) {
-        // Kept only once complete, so that a failed fill is tried again on the next call.
-        auto store = std::make_unique<MemoryRegistryBackend>();
-        RegisterJavaRuntimes(*store, FindInstalledJavaRuntimes(rootFolders_));
-        store_ = std::move(store);
-    }
-    return *store_;
+std::unique_ptr<MemoryRegistryBackend> JavaRuntimeStore(
+    std::span<const std::filesystem::path> rootFolders) {
+    auto store = std::make_unique<MemoryRegistryBackend>();
+    RegisterJavaRuntimes(*store, FindInstalledJavaRuntimes(rootFolders));
+    return store;
 }
 
-RegistryStatus JavaRuntimeStore::OpenKey(RegistryKey root, const std::string& keyPath,
-                                         RegistryKey& opened) {
-    return Filled().OpenKey(root, keyPath, opened);
-}
-
-void JavaRuntimeStore::CloseKey(RegistryKey key) noexcept {
-    // Only keys of a filled store were ever opened.
-    if (store_) store_->CloseKey(key);
-}
-
-RegistryStatus JavaRuntimeStore::EnumKey(RegistryKey key, std::uint32_t index,
-                                         std::span<char> name) {
-    return Filled().EnumKey(key, index, name);
-}
-
-RegistryStatus JavaRuntimeStore::QueryValue(RegistryKey key, const std::string& valueName,
-                                            std::uint32_t& type, std::span<std::uint8_t> data,
-                                            std::uint32_t& size) {
-    return Filled().QueryValue(key, valueName, type, data, size);
+std::unique_ptr<RegistryAccess> RegistryOverStore(
+    const std::function<std::unique_ptr<RegistryBackend>()>& buildStore) {
+    std::unique_ptr<RegistryAccess> registry;
+    const std::optional<RunTimeError> error =
+        ErrorRaisedBy([&] { registry = std::make_unique<MRegistry>(buildStore()); });
+    if (error) return std::make_unique<UnbuiltRegistry>(*error);
+    return registry;
 }
 
 }  // namespace pellatone
