@@ -12,10 +12,14 @@
 
 #include "platform/run_time_error.h"
 #include "registry/m_registry.h"
+#include "support/error_of.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
+using testing::ErrorOf;
+using testing::PrintTo;
 using namespace std::string_literals;
 
 constexpr RegistryKey kOpened = 0x4242;
@@ -76,15 +80,11 @@ public:
 ByteArray Filled(std::size_t size, std::uint8_t byte) { return ByteArray(size, byte); }
 
 struct DisagreementCase {
-    std::string label;
+    std::string name;
     std::vector<QueryReply> replies;
     RegistryValue expected;
     std::vector<std::size_t> bufferSizes;
 };
-
-std::ostream& operator<<(std::ostream& stream, const DisagreementCase& value) {
-    return stream << value.label;
-}
 
 class DisagreeingSizes : public ::testing::TestWithParam<DisagreementCase> {};
 
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        {{0, 7, 4000, Filled(1024, 0)}},
                                        std::string(1022, '\0'),
                                        {1024}}),
-    [](const ::testing::TestParamInfo<DisagreementCase>& info) { return info.param.label; });
+    testing::NameOfCase());
 
 class FailedFirstQuery : public ::testing::TestWithParam<RegistryStatus> {};
 
@@ -159,13 +159,10 @@ TEST_P(FailedFirstQuery, IsAnUnsupportedValueType) {
     backend.replies.push_back({GetParam(), 1, 4, ByteArray{'a', 'b', 'c', 0}});
     MRegistry registry(backend);
     const RegistryValue fallback = "default"s;
-    try {
-        (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback);
-        FAIL() << "no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 1001);
-        EXPECT_EQ(error.Description(), "Unsupported value type");
-    }
+    const RunTimeError error =
+        ErrorOf([&] { (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback); });
+    EXPECT_EQ(error.Number(), 1001);
+    EXPECT_EQ(error.Description(), "Unsupported value type");
     EXPECT_EQ(backend.bufferSizes.size(), 1U);
     EXPECT_EQ(backend.openKeys, 0);
 }
@@ -208,14 +205,10 @@ TEST(DisagreeingReplies, NeverReachBeyondTheBuffer) {
 // --- subkey names as the backend writes them ------------------------------------------------
 
 struct NamesCase {
-    std::string label;
+    std::string name;
     std::vector<EnumReply> names;
     SubKeyList expected;
 };
-
-std::ostream& operator<<(std::ostream& stream, const NamesCase& value) {
-    return stream << value.label;
-}
 
 class EnumeratedNames : public ::testing::TestWithParam<NamesCase> {};
 
@@ -239,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
         NamesCase{"ErrorStopsTheListing", {{0, "a\0"s}, {5, "b\0"s}, {0, "c\0"s}}, {"a"}},
         NamesCase{"MoreDataStopsTheListing", {{0, "a\0"s}, {234, "b"s}, {0, "c\0"s}}, {"a"}},
         NamesCase{"NoSubKeys", {}, {}}),
-    [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.label; });
+    testing::NameOfCase());
 
 class DuplicateNames : public ::testing::TestWithParam<std::vector<std::string>> {};
 
@@ -247,14 +240,11 @@ TEST_P(DuplicateNames, FailWith457AndCloseTheKey) {
     ScriptedBackend backend;
     for (const std::string& name : GetParam()) backend.names.push_back({0, name + "\0"s});
     MRegistry registry(backend);
-    try {
-        (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key");
-        FAIL() << "no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 457);
-        EXPECT_EQ(error.Description(),
-                  "This key is already associated with an element of this collection");
-    }
+    const RunTimeError error =
+        ErrorOf([&] { (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"); });
+    EXPECT_EQ(error.Number(), 457);
+    EXPECT_EQ(error.Description(),
+              "This key is already associated with an element of this collection");
     EXPECT_EQ(backend.openKeys, 0);
 }
 

@@ -3,29 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/run_time_error.h"
 #include "registry/m_registry.h"
+#include "support/error_of.h"
 
 namespace pellatone {
 namespace {
 
+using testing::ErrorOf;
 using namespace std::string_literals;
-
-void ExpectRunTimeError(const std::function<void()>& operation, int number,
-                        const std::string& description) {
-    try {
-        operation();
-        ADD_FAILURE() << "no error raised";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), number);
-        EXPECT_EQ(error.Description(), description);
-    }
-}
 
 TEST(MemoryRegistryBackend, RefusesToCreateKeysItCouldNotOpen) {
     MemoryRegistryBackend backend;
@@ -35,8 +25,9 @@ TEST(MemoryRegistryBackend, RefusesToCreateKeysItCouldNotOpen) {
                                                           {kHkeyLocalMachine, "\\SOFTWARE"},
                                                           {kHkeyLocalMachine, "SOFTWARE\\"}}) {
         SCOPED_TRACE(place.second);
-        ExpectRunTimeError([&] { backend.CreateKey(place.first, place.second); }, 5,
-                           "Invalid procedure call or argument");
+        const RunTimeError error = ErrorOf([&] { backend.CreateKey(place.first, place.second); });
+        EXPECT_EQ(error.Number(), 5);
+        EXPECT_EQ(error.Description(), "Invalid procedure call or argument");
     }
     MRegistry registry(backend);
     EXPECT_TRUE(registry.RegEnumSubKeys(kHkeyLocalMachine, "").empty());

@@ -19,10 +19,12 @@
 #include "registry/key_name.h"
 #include "registry/m_registry.h"
 #include "registry/system_registry.h"
+#include "support/error_of.h"
 
 namespace pellatone {
 namespace {
 
+using testing::ErrorOf;
 using namespace std::string_literals;
 using win32::UniqueRegistryKey;
 
@@ -69,13 +71,10 @@ RegistryValue Read(RegistryAccess& registry, const std::string& keyPath,
 void ExpectUnsupported(RegistryAccess& registry, const std::string& keyPath,
                        const std::string& valueName) {
     const RegistryValue fallback = "default"s;
-    try {
-        (void)registry.RegReadValue(kHkeyLocalMachine, keyPath, valueName, &fallback);
-        ADD_FAILURE() << valueName << ": no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 1001) << valueName;
-        EXPECT_EQ(error.Description(), "Unsupported value type") << valueName;
-    }
+    const RunTimeError error = ErrorOf(
+        [&] { (void)registry.RegReadValue(kHkeyLocalMachine, keyPath, valueName, &fallback); });
+    EXPECT_EQ(error.Number(), 1001) << valueName;
+    EXPECT_EQ(error.Description(), "Unsupported value type") << valueName;
 }
 
 class Win32Registry : public ::testing::Test {

@@ -6,7 +6,7 @@
 # DLL beyond Windows' own.
 #   windows_zip_test.sh <build folder> <version> <x86|x64>
 set -eu
-. "$(dirname "$0")/../support/test_helpers.sh"
+. "$(dirname "$0")/../../support/test_helpers.sh"
 build=$1
 version=$2
 architecture=$3

@@ -5,7 +5,7 @@
 # headless (also through /usr/bin) and removes the package again. Needs root.
 #   deb_package_test.sh <build folder>
 set -eu
-. "$(dirname "$0")/../support/test_helpers.sh"
+. "$(dirname "$0")/../../support/test_helpers.sh"
 build=$1
 work=$(mktemp -d)
 cleanup() {
