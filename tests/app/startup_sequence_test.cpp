@@ -10,6 +10,7 @@
 #include "support/fake_file_system.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
@@ -20,6 +21,7 @@ using testing::FakePlatform;
 using testing::FakeRegistry;
 using testing::FakeSplashWindow;
 using ::testing::HasSubstr;
+using testing::PrintTo;
 using testing::ProgramEnded;
 
 class StartupSequenceTest : public ::testing::Test {
@@ -103,9 +105,6 @@ struct FailureCase {
     std::string workingFolderAfterwards;
 };
 
-// Test names and failure reports show the case by its label.
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
-
 class StartupSequenceFailure : public StartupSequenceTest,
                                public ::testing::WithParamInterface<FailureCase> {};
 
@@ -139,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"WorkingFolderCannotBeRead",
                     [](FakePlatform& p) { p.failGetWorkingFolder = PathFileAccessError(); },
                     "Run-time error '75':\r\n\r\nPath/File access error", false, "C:\\users\\me"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::NameOfCase());
 
 TEST(UncaughtErrorReport, NamesTheNumberThenABlankLineThenTheDescription) {
     EXPECT_EQ(UncaughtErrorReport(RunTimeError(1001, "Unsupported value type")),

@@ -17,6 +17,7 @@
 #include "support/fake_file_system.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
@@ -29,6 +30,7 @@ using testing::FakePlatform;
 using testing::FakeRegistry;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using testing::PrintTo;
 using testing::ProgramEnded;
 
 const std::string kKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
@@ -89,15 +91,12 @@ public:
 
 // Every row of the failure table: the exact conversation with registry, user and file system.
 struct DiscoveryCase {
-    const char* label;
+    const char* name;
     std::function<void(FindJavaRuntimeTest&)> arrange;
     std::vector<std::string> log;
     std::string javaHomeFolder;
     bool endsProgram;
 };
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const DiscoveryCase& c, std::ostream* os) { *os << c.label; }
 
 class FindJavaRuntimeCase : public FindJavaRuntimeTest,
                             public ::testing::WithParamInterface<DiscoveryCase> {};
@@ -240,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
                        Exists("42\\bin\\Win32com.dll"), Exists("42\\lib\\ext\\jdc.jar")},
                       "42",
                       false}),
-    [](const auto& info) { return std::string(info.param.label); });
+    testing::NameOfCase());
 
 TEST_F(FindJavaRuntimeTest, TrailingBackslashIsKeptAndPassedOnUnchanged) {
     ListRuntime("1.6.0", std::string("C:\\jre\\"));
@@ -294,13 +293,10 @@ private:
 };
 
 struct ForeignErrorCase {
-    const char* label;
+    const char* name;
     std::function<void()> thrower;
     std::string description;
 };
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const ForeignErrorCase& c, std::ostream* os) { *os << c.label; }
 
 class FindJavaRuntimeForeignError : public ::testing::TestWithParam<ForeignErrorCase> {};
 
@@ -322,7 +318,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        "Out of memory"},
                       ForeignErrorCase{"StandardLibraryError",
                                        [] { throw std::length_error("too long"); }, "too long"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    testing::NameOfCase());
 
 // An error that escapes the installation (here one of its own message boxes fails) reaches
 // discovery after the home was published: only discovery's error path can take it back, so these
@@ -341,13 +337,10 @@ private:
 };
 
 struct EscapingErrorCase {
-    const char* label;
+    const char* name;
     std::string failingBox;
     std::vector<std::string> messages;
 };
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const EscapingErrorCase& c, std::ostream* os) { *os << c.label; }
 
 class ErrorEscapingTheInstallation : public ::testing::TestWithParam<EscapingErrorCase> {};
 
@@ -374,7 +367,7 @@ INSTANTIATE_TEST_SUITE_P(BoxFails, ErrorEscapingTheInstallation,
                                                              kCopyError,
                                                              {"File not found", kCopyError,
                                                               "Out of memory", kSearchError}}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         testing::NameOfCase());
 
 // Restores the C and C++ locales a test switched away from.
 TEST_F(FindJavaRuntimeTest, CommaLocaleDoesNotChangeTheChoice) {

@@ -10,6 +10,7 @@
 #include "support/fake_file_system.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
@@ -19,10 +20,11 @@ using testing::FakeFileSystem;
 using testing::FakePlatform;
 using testing::FakeRegistry;
 using ::testing::IsEmpty;
+using testing::PrintTo;
 
 // The paths one Java home gives in one convention, written out in full.
 struct Layout {
-    const char* label;
+    const char* name;
     PathConvention convention;
     std::string home;
     std::string separator;
@@ -33,9 +35,6 @@ struct Layout {
     // Sources, rows 1 to 4.
     std::array<std::string, 4> source;
 };
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const Layout& c, std::ostream* os) { *os << c.label; }
 
 const Layout kWindowsLayout{
     "Windows",
@@ -159,8 +158,7 @@ TEST_P(InstallCommExtensionTest, FailingExistenceTestStopsTheInstallation) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothConventions, InstallCommExtensionTest,
-                         ::testing::Values(kWindowsLayout, kPosixLayout),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         ::testing::Values(kWindowsLayout, kPosixLayout), testing::NameOfCase());
 
 TEST(InstallCommExtension, TrailingBackslashGivesDoubledBackslashes) {
     std::vector<std::string> log;

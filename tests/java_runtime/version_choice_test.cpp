@@ -5,17 +5,19 @@
 
 #include "java_runtime/mod_main.h"
 #include "platform/run_time_error.h"
+#include "support/error_of.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
+
+using testing::ErrorOf;
+using testing::PrintTo;
 
 struct PrefixCase {
     std::string name;
     std::string prefix;
 };
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const PrefixCase& c, std::ostream* os) { *os << c.name; }
 
 class VersionPrefixOf : public ::testing::TestWithParam<PrefixCase> {};
 
@@ -30,13 +32,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, VersionPrefixOf,
                                            PrefixCase{"1.10", "1.1"}));
 
 struct ChoiceCase {
-    const char* label;
+    const char* name;
     SubKeyList names;
     std::optional<std::string> chosen;
 };
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.label; }
 
 class JavaVersionChoice : public ::testing::TestWithParam<ChoiceCase> {};
 
@@ -65,18 +64,14 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"NonNumberAfterTheChoice", {"1.6.0", "abc", ""}, "1.6.0"},
         ChoiceCase{"NameReturnedWhole", {"1.5x-custom"}, "1.5x-custom"},
         ChoiceCase{"BlankLeadPrefixReadsAsOne", {" 1.6"}, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.label); });
+    testing::NameOfCase());
 
 class JavaVersionChoiceRejects : public ::testing::TestWithParam<SubKeyList> {};
 
 TEST_P(JavaVersionChoiceRejects, ANonNumberBeforeAnyQualifyingName) {
-    try {
-        const auto chosen = ChooseJavaVersion(GetParam());
-        FAIL() << "chose " << chosen.value_or("nothing");
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 13);
-        EXPECT_EQ(error.Description(), "Type mismatch");
-    }
+    const RunTimeError error = ErrorOf([&] { (void)ChooseJavaVersion(GetParam()); });
+    EXPECT_EQ(error.Number(), 13);
+    EXPECT_EQ(error.Description(), "Type mismatch");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, JavaVersionChoiceRejects,

@@ -1,4 +1,5 @@
 #include "platform/command_line_arguments.h"
+#include "support/table_case.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +9,13 @@
 namespace pellatone {
 namespace {
 
+using testing::PrintTo;
+
 struct SplitCase {
     const char* name;
     std::string line;
     std::vector<std::string> arguments;
 };
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 
 class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"TrailingBackslashInsideQuotesBeforeSeparator",
                   R"("C:\\Vexmora";x)",
                   {R"(C:\\Vexmora;x)"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::NameOfCase());
 
 }  // namespace
 }  // namespace pellatone

@@ -6,22 +6,19 @@
 
 #include "platform/run_time_error.h"
 #include "support/comma_locale.h"
+#include "support/error_of.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
-struct NumberCase {
-    std::string text;
-    double value;
-};
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.text; }
+using testing::ErrorOf;
+using NumberCase = testing::Example<std::string, double>;
 
 class TextToNumberReads : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(TextToNumberReads, TheDecimalNumber) {
-    EXPECT_DOUBLE_EQ(TextToNumber(GetParam().text), GetParam().value);
+    EXPECT_DOUBLE_EQ(TextToNumber(GetParam().input), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextToNumberReads,
@@ -34,13 +31,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, TextToNumberReads,
 class TextToNumberRejects : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TextToNumberRejects, WithTypeMismatch) {
-    try {
-        (void)TextToNumber(GetParam());
-        FAIL() << "no error for '" << GetParam() << "'";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 13);
-        EXPECT_EQ(error.Description(), "Type mismatch");
-    }
+    const RunTimeError error = ErrorOf([&] { (void)TextToNumber(GetParam()); });
+    EXPECT_EQ(error.Number(), 13);
+    EXPECT_EQ(error.Description(), "Type mismatch");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextToNumberRejects,

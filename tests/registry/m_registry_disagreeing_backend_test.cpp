@@ -15,10 +15,13 @@
 #include "platform/run_time_error.h"
 #include "registry/m_registry.h"
 #include "support/error_of.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
+using testing::ErrorOf;
+using testing::PrintTo;
 using namespace std::string_literals;
 
 constexpr RegistryKey kOpened = 0x4242;
@@ -86,15 +89,11 @@ struct OverScript {
 ByteArray Filled(std::size_t size, std::uint8_t byte) { return ByteArray(size, byte); }
 
 struct DisagreementCase {
-    std::string label;
+    std::string name;
     std::vector<QueryReply> replies;
     RegistryValue expected;
     std::vector<std::size_t> bufferSizes;
 };
-
-std::ostream& operator<<(std::ostream& stream, const DisagreementCase& value) {
-    return stream << value.label;
-}
 
 class DisagreeingSizes : public OverScript, public ::testing::TestWithParam<DisagreementCase> {};
 
@@ -157,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        {{0, 7, 4000, Filled(1024, 0)}},
                                        std::string(1022, '\0'),
                                        {1024}}),
-    [](const ::testing::TestParamInfo<DisagreementCase>& info) { return info.param.label; });
+    testing::NameOfCase());
 
 class FailedFirstQuery : public OverScript, public ::testing::TestWithParam<RegistryStatus> {};
 
@@ -165,8 +164,8 @@ class FailedFirstQuery : public OverScript, public ::testing::TestWithParam<Regi
 TEST_P(FailedFirstQuery, IsAnUnsupportedValueType) {
     backend.replies.push_back({GetParam(), 1, 4, ByteArray{'a', 'b', 'c', 0}});
     const RegistryValue fallback = "default"s;
-    const RunTimeError error = testing::ErrorOf(
-        [&] { (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback); });
+    const RunTimeError error =
+        ErrorOf([&] { (void)registry.RegReadValue(kHkeyLocalMachine, "Key", "Value", &fallback); });
     EXPECT_EQ(error.Number(), 1001);
     EXPECT_EQ(error.Description(), "Unsupported value type");
     EXPECT_EQ(backend.bufferSizes.size(), 1U);
@@ -212,14 +211,10 @@ TEST(DisagreeingReplies, NeverReachBeyondTheBuffer) {
 // --- subkey names as the backend writes them ------------------------------------------------
 
 struct NamesCase {
-    std::string label;
+    std::string name;
     std::vector<EnumReply> names;
     SubKeyList expected;
 };
-
-std::ostream& operator<<(std::ostream& stream, const NamesCase& value) {
-    return stream << value.label;
-}
 
 class EnumeratedNames : public OverScript, public ::testing::TestWithParam<NamesCase> {};
 
@@ -241,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
         NamesCase{"ErrorStopsTheListing", {{0, "a\0"s}, {5, "b\0"s}, {0, "c\0"s}}, {"a"}},
         NamesCase{"MoreDataStopsTheListing", {{0, "a\0"s}, {234, "b"s}, {0, "c\0"s}}, {"a"}},
         NamesCase{"NoSubKeys", {}, {}}),
-    [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.label; });
+    testing::NameOfCase());
 
 class DuplicateNames : public OverScript,
                        public ::testing::TestWithParam<std::vector<std::string>> {};
@@ -249,7 +244,7 @@ class DuplicateNames : public OverScript,
 TEST_P(DuplicateNames, FailWith457AndCloseTheKey) {
     for (const std::string& name : GetParam()) backend.names.push_back({0, name + "\0"s});
     const RunTimeError error =
-        testing::ErrorOf([&] { (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"); });
+        ErrorOf([&] { (void)registry.RegEnumSubKeys(kHkeyLocalMachine, "Key"); });
     EXPECT_EQ(error.Number(), 457);
     EXPECT_EQ(error.Description(),
               "This key is already associated with an element of this collection");

@@ -12,10 +12,13 @@
 #include "registry/memory_registry_backend.h"
 #include "support/counting_registry_backend.h"
 #include "support/error_of.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
+using testing::ErrorOf;
+using testing::PrintTo;
 using namespace std::string_literals;
 
 const std::string kKey = "SOFTWARE\\Tests";
@@ -52,16 +55,12 @@ protected:
 // --- values of every type -------------------------------------------------------------------
 
 struct ValueCase {
-    std::string label;
+    std::string name;
     std::uint32_t type;
     ByteArray data;
     RegistryValue expected;
     std::size_t queries;
 };
-
-std::ostream& operator<<(std::ostream& stream, const ValueCase& value) {
-    return stream << value.label;
-}
 
 class ReadValue : public RegistryTest, public ::testing::WithParamInterface<ValueCase> {};
 
@@ -130,15 +129,15 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"DwordLongTakesFirstFour", 4, ByteArray{0x02, 0x00, 0x00, 0x00, 0xff, 0xff},
                   std::int32_t{2}, 1},
         ValueCase{"DwordEmptyIsZero", 4, {}, std::int32_t{0}, 1}),
-    [](const ::testing::TestParamInfo<ValueCase>& info) { return info.param.label; });
+    testing::NameOfCase());
 
 class UnsupportedType : public RegistryTest, public ::testing::WithParamInterface<std::uint32_t> {};
 
 TEST_P(UnsupportedType, FailsWith1001AndClosesTheKey) {
     backend.SetValue(kHkeyLocalMachine, kKey, "Value", GetParam(), ByteArray{1, 0, 0, 0});
     const RegistryValue fallback = std::int32_t{5};
-    const RunTimeError error = testing::ErrorOf(
-        [&] { (void)registry.RegReadValue(kHkeyLocalMachine, kKey, "Value", &fallback); });
+    const RunTimeError error =
+        ErrorOf([&] { (void)registry.RegReadValue(kHkeyLocalMachine, kKey, "Value", &fallback); });
     EXPECT_EQ(error.Number(), 1001);
     EXPECT_EQ(error.Description(), "Unsupported value type");
     EXPECT_EQ(backend.OpenCount(), 1U);
@@ -146,8 +145,8 @@ TEST_P(UnsupportedType, FailsWith1001AndClosesTheKey) {
 
 TEST_P(UnsupportedType, FailsAlsoWhenLargerThanTheFirstBuffer) {
     backend.SetValue(kHkeyLocalMachine, kKey, "Value", GetParam(), Pattern(2000));
-    const RunTimeError error = testing::ErrorOf(
-        [&] { (void)registry.RegReadValue(kHkeyLocalMachine, kKey, "Value", nullptr); });
+    const RunTimeError error =
+        ErrorOf([&] { (void)registry.RegReadValue(kHkeyLocalMachine, kKey, "Value", nullptr); });
     EXPECT_EQ(error.Number(), 1001);
     EXPECT_EQ(error.Description(), "Unsupported value type");
     EXPECT_EQ(backend.QueryCount(), 2U);
@@ -191,8 +190,8 @@ TEST_F(RegistryTest, MissingValueFailsEvenWithADefault) {
     backend.SetString(kHkeyLocalMachine, kKey, "Other", "x");
     const RegistryValue fallback = "default"s;
     for (const RegistryValue* given : {&fallback, static_cast<const RegistryValue*>(nullptr)}) {
-        const RunTimeError error = testing::ErrorOf(
-            [&] { (void)registry.RegReadValue(kHkeyLocalMachine, kKey, "Value", given); });
+        const RunTimeError error =
+            ErrorOf([&] { (void)registry.RegReadValue(kHkeyLocalMachine, kKey, "Value", given); });
         EXPECT_EQ(error.Number(), 1001);
         EXPECT_EQ(error.Description(), "Unsupported value type");
     }
@@ -226,14 +225,11 @@ TEST_F(RegistryTest, KeysOpenedByTheCallerServeAsRootsAndStayOpen) {
 // --- key existence --------------------------------------------------------------------------
 
 struct ExistsCase {
-    std::string label;
+    std::string name;
     RegistryKey root;
     std::string path;
     bool exists;
 };
-
-// Test names and failure reports show the case by its label.
-void PrintTo(const ExistsCase& c, std::ostream* os) { *os << c.label; }
 
 class KeyExists : public RegistryTest, public ::testing::WithParamInterface<ExistsCase> {};
 
@@ -259,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExistsCase{"EmptyPathOfValidRoot", kHkeyLocalMachine, "", true},
         ExistsCase{"InvalidRoot", 0x80000099, "SOFTWARE", false},
         ExistsCase{"NullRoot", 0, "", false}),
-    [](const ::testing::TestParamInfo<ExistsCase>& info) { return info.param.label; });
+    testing::NameOfCase());
 
 // --- subkey lists ---------------------------------------------------------------------------
 

@@ -15,6 +15,7 @@
 namespace pellatone {
 namespace {
 
+using testing::ErrorOf;
 using namespace std::string_literals;
 
 TEST(MemoryRegistryBackend, RefusesToCreateKeysItCouldNotOpen) {
@@ -26,7 +27,7 @@ TEST(MemoryRegistryBackend, RefusesToCreateKeysItCouldNotOpen) {
                                                           {kHkeyLocalMachine, "SOFTWARE\\"}}) {
         SCOPED_TRACE(place.second);
         const RunTimeError error =
-            testing::ErrorOf([&] { backend->CreateKey(place.first, place.second); });
+            ErrorOf([&] { backend->CreateKey(place.first, place.second); });
         EXPECT_EQ(error.Number(), 5);
         EXPECT_EQ(error.Description(), "Invalid procedure call or argument");
     }

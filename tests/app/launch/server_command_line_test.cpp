@@ -5,9 +5,12 @@
 #include <string>
 
 #include "platform/command_line_arguments.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
+
+using testing::PrintTo;
 
 // The eleven entries for an application folder, in the Windows convention.
 std::string WindowsClassPath(const std::string& app) {
@@ -37,9 +40,6 @@ struct WindowsCase {
     std::string expectedStart;
 };
 
-// Test names and failure reports show the case by its label.
-void PrintTo(const WindowsCase& c, std::ostream* os) { *os << c.name; }
-
 class WindowsCommandLine : public ::testing::TestWithParam<WindowsCase> {};
 
 TEST_P(WindowsCommandLine, StartsAsExpectedAndCarriesTheFolderInEveryEntry) {
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"C:\\jre\\bin\\java.exe\" "},
         WindowsCase{"ApplicationFolderWithBlanks", "C:\\jre", "C:\\Program Files\\Pellatone",
                     "\"C:\\jre\\bin\\java.exe\" "}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::NameOfCase());
 
 TEST(BuildServerCommandLine, DriveRootEntriesHoldDoubledBackslashes) {
     const std::string line = BuildServerCommandLine("", "C:\\", PathConvention::kWindows);

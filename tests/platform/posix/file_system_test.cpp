@@ -11,31 +11,23 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
+#include "support/table_case.h"
 #include "temporary_folder.h"
 
 namespace pellatone {
 namespace {
 
 using testing::ErrorOf;
+using testing::PrintTo;
 using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 using Strings = std::vector<std::string>;
-
-int ErrorNumberOf(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const RunTimeError& error) {
-        return error.Number();
-    }
-    return 0;
-}
 
 class FileExistsTest : public ::testing::Test {
 protected:
@@ -160,10 +152,6 @@ struct CopyFailure {
     std::string concerning;
 };
 
-void PrintTo(const CopyFailure& c, std::ostream* out) {
-    *out << c.sourceRelative << " into " << c.destinationRelative;
-}
-
 class CopyFileFailure : public CopyFileTest, public ::testing::WithParamInterface<CopyFailure> {};
 
 // Whatever fails, the destination holds afterwards exactly what it held before: no copy, no
@@ -215,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // No rights would move the folder: nothing to advise.
                       CopyFailure{"FolderInTheWay", "source/Comm.jar", "ext/", 75,
                                   "Path/File access error", "ext/Comm.jar"}),
-    [](const ::testing::TestParamInfo<CopyFailure>& info) { return info.param.name; });
+    testing::NameOfCase());
 
 // A runtime the user may not write into: the error names the file it could not write and, on a
 // line of its own, what to do about it.
@@ -248,8 +236,9 @@ TEST_F(CopyFileTest, FailedWriteRemovesTheTemporaryFile) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         setrlimit(RLIMIT_FSIZE, &limit);
-        const int number =
-            ErrorNumberOf([&] { fileSystem.CopyFile(folder / "source/big.bin", folder / "ext/"); });
+        const int number = ErrorOf([&] {
+                               fileSystem.CopyFile(folder / "source/big.bin", folder / "ext/");
+                           }).Number();
         std::_Exit(number != 75 ? 100 : (folder.Names("ext").empty() ? 0 : 101));
     };
     EXPECT_EXIT(copyOverTheLimit(), ::testing::ExitedWithCode(0), "");
@@ -266,8 +255,9 @@ TEST_F(CopyFileTest, SignalDuringTheCopyEndsTheProgramWithoutLeavingAFile) {
         sigaddset(&term, SIGTERM);
         ::sigprocmask(SIG_BLOCK, &term, nullptr);
         ::raise(SIGTERM);
-        const int number =
-            ErrorNumberOf([&] { fileSystem.CopyFile(folder / "source/big.bin", folder / "ext/"); });
+        const int number = ErrorOf([&] {
+                               fileSystem.CopyFile(folder / "source/big.bin", folder / "ext/");
+                           }).Number();
         if (number == 0 || !folder.Names("ext").empty()) std::_Exit(100);
         ::sigprocmask(SIG_UNBLOCK, &term, nullptr);
         std::_Exit(101);

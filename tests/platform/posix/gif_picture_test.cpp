@@ -9,9 +9,12 @@
 
 #include "platform/posix/gui/artwork.h"
 #include "platform/run_time_error.h"
+#include "support/error_of.h"
 
 namespace pellatone {
 namespace {
+
+using testing::ErrorOf;
 
 struct Rgb {
     int red;
@@ -51,6 +54,7 @@ struct PixelCase {
     Rgb expected;
 };
 
+// Names each row's test by its pixel.
 void PrintTo(const PixelCase& c, std::ostream* out) { *out << c.x << "," << c.y; }
 
 class SplashPixel : public ::testing::TestWithParam<PixelCase> {};
@@ -120,13 +124,9 @@ TEST(GifPicture, ScreenOutsideTheFrameShowsTheBackgroundColour) {
 }
 
 TEST(GifPicture, IndexOutsideThePaletteIsInvalid) {
-    try {
-        (void)DecodeGifPicture(TinyGif(1, 0, 3));
-        FAIL() << "no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 481);
-        EXPECT_EQ(error.Description(), "Invalid picture: colour index outside the palette");
-    }
+    const RunTimeError error = ErrorOf([] { (void)DecodeGifPicture(TinyGif(1, 0, 3)); });
+    EXPECT_EQ(error.Number(), 481);
+    EXPECT_EQ(error.Description(), "Invalid picture: colour index outside the palette");
 }
 
 class DamagedGif : public ::testing::TestWithParam<std::size_t> {};
@@ -135,13 +135,9 @@ class DamagedGif : public ::testing::TestWithParam<std::size_t> {};
 TEST_P(DamagedGif, TruncatedDataRaisesInvalidPicture) {
     const std::size_t keep = GetParam() == SIZE_MAX ? kSplashPictureSize - 1 : GetParam();
     const std::vector<unsigned char> cut(kSplashPicture, kSplashPicture + keep);
-    try {
-        (void)DecodeGifPicture(cut);
-        FAIL() << "no error for " << keep << " bytes";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 481);
-        EXPECT_EQ(error.Description().rfind("Invalid picture: ", 0), 0u) << error.Description();
-    }
+    const RunTimeError error = ErrorOf([&] { (void)DecodeGifPicture(cut); });
+    EXPECT_EQ(error.Number(), 481);
+    EXPECT_EQ(error.Description().rfind("Invalid picture: ", 0), 0u) << error.Description();
 }
 
 INSTANTIATE_TEST_SUITE_P(Cuts, DamagedGif,
@@ -150,13 +146,9 @@ INSTANTIATE_TEST_SUITE_P(Cuts, DamagedGif,
 TEST(GifPicture, WrongSignatureIsNotAGif) {
     std::vector<unsigned char> data(kSplashPicture, kSplashPicture + kSplashPictureSize);
     data[0] = 'P';
-    try {
-        (void)DecodeGifPicture(data);
-        FAIL() << "no error";
-    } catch (const RunTimeError& error) {
-        EXPECT_EQ(error.Number(), 481);
-        EXPECT_NE(error.Description().find("GIF"), std::string::npos) << error.Description();
-    }
+    const RunTimeError error = ErrorOf([&] { (void)DecodeGifPicture(data); });
+    EXPECT_EQ(error.Number(), 481);
+    EXPECT_NE(error.Description().find("GIF"), std::string::npos) << error.Description();
 }
 
 }  // namespace

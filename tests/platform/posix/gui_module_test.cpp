@@ -14,12 +14,14 @@
 #include "platform/posix/platform_services.h"
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
+#include "support/table_case.h"
 #include "temporary_folder.h"
 
 namespace pellatone {
 namespace {
 
 using testing::DecodeInPictureModule;
+using testing::PrintTo;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
@@ -45,8 +47,6 @@ struct LoadFailure {
     std::string reason;
 };
 
-void PrintTo(const LoadFailure& c, std::ostream* out) { *out << c.name; }
-
 class GuiModuleLoadFailure : public ::testing::TestWithParam<LoadFailure> {};
 
 TEST_P(GuiModuleLoadFailure, RaisesErrorInLoadingDllWithTheLoadersReason) {
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "cannot open shared object file: No such file or directory"},
                       LoadFailure{"Empty", "", "file too short"},
                       LoadFailure{"NotAnObject", std::string(128, 'x'), "invalid ELF header"}),
-    [](const ::testing::TestParamInfo<LoadFailure>& info) { return info.param.name; });
+    testing::NameOfCase());
 
 TEST(GuiModuleLoad, ALibraryWithoutTheEntryIsRefused) {
     // The maths library is a real shared object, loaded already, without our entry.
@@ -91,17 +91,9 @@ TEST(GuiModuleLoad, TheModuleBesideTheProgramLoadsOnceAndStaysPrivate) {
 
 TEST(GuiModuleErrors, ARunTimeErrorRaisedInsideTheModuleIsCaughtAsOne) {
     const std::vector<unsigned char> notAGif = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
-    bool caught = false;
-    try {
-        (void)DecodeInPictureModule(notAGif);
-    } catch (const RunTimeError& error) {
-        caught = true;
-        EXPECT_EQ(error.Number(), 481);
-        EXPECT_EQ(error.Description().rfind("Invalid picture: ", 0), 0U) << error.Description();
-    } catch (...) {
-        ADD_FAILURE() << "the module's RunTimeError was not caught as a RunTimeError";
-    }
-    EXPECT_TRUE(caught);
+    const RunTimeError error = ErrorOf([&] { (void)DecodeInPictureModule(notAGif); });
+    EXPECT_EQ(error.Number(), 481);
+    EXPECT_EQ(error.Description().rfind("Invalid picture: ", 0), 0U) << error.Description();
 }
 
 TEST(GuiModuleErrors, TheModuleDecodesTheSplashPictureAsThisProgramDoes) {

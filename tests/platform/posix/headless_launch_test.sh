@@ -15,18 +15,12 @@ work=$2
 mode=${3:-}
 module=${4:-}
 listener_pid=
+. "$(dirname "$0")/../../support/test_helpers.sh"
 . "$(dirname "$0")/stand_in.sh"
 
-fail() {
+show_failure() {
     [ -z "$listener_pid" ] || kill "$listener_pid" 2>/dev/null || true
-    echo "FAIL: $*"
-    for f in "$work/stdout" "$work/stderr" "$work/record.txt"; do
-        if [ -f "$f" ]; then
-            echo "--- $f"
-            cat "$f"
-        fi
-    done
-    exit 1
+    show_files "$work/stdout" "$work/stderr" "$work/record.txt"
 }
 
 rm -rf "$work"
@@ -37,7 +31,7 @@ record="$work/record.txt"
 go="$work/go"
 make_stand_in "$app" "$record" "$go" || fail "could not compile the stand-in"
 cp "$program" "$app/pellatone"
-limit=300
+limit=30
 if [ "$mode" = damaged-module ]; then
     # The first 30000 of its bytes: its headers are whole, its segments are not.
     head -c 30000 "$module" >"$app/pellatone-gui.so"
@@ -67,15 +61,10 @@ for number in range(77, 100):
     sys.exit(0)
 sys.exit(1)' >"$work/listener" &
     listener_pid=$!
-    i=0
-    until [ -s "$work/listener" ]; do
-        i=$((i + 1))
-        [ "$i" -le 100 ] || fail "the silent listener did not start"
-        sleep 0.1
-    done
+    await 10 '[ -s "$work/listener" ]' || fail "the silent listener did not start"
     silent_display="127.0.0.1:$(cat "$work/listener")"
     # Its deadline is 5 s; with the launch itself, 10 s is plenty.
-    limit=100
+    limit=10
 fi
 
 # Run it headless from another folder; it must end by itself while the stand-in still waits.
@@ -89,44 +78,36 @@ else
     env -u DISPLAY "$app/pellatone" >"$work/stdout" 2>"$work/stderr" &
 fi
 pid=$!
-i=0
-while kill -0 "$pid" 2>/dev/null; do
-    i=$((i + 1))
-    if [ "$i" -gt "$limit" ]; then
-        kill "$pid" 2>/dev/null || true
-        touch "$go"
-        fail "pellatone did not end within $((limit / 10)) s (did it wait for java or the display?)"
-    fi
-    sleep 0.1
-done
+if ! await "$limit" '! kill -0 "$pid" 2>/dev/null'; then
+    kill "$pid" 2>/dev/null || true
+    touch "$go"
+    fail "pellatone did not end within $limit s (did it wait for java or the display?)"
+fi
 status=0
 wait "$pid" || status=$?
 [ -f "$record" ] && fail "the stand-in wrote its record before pellatone had ended"
 touch "$go"
 [ "$status" -eq 0 ] || fail "pellatone ended with status $status"
-if [ "$mode" = without-module ]; then
-    # Said first, and once; whatever the start-up itself has to say follows as usual.
-    expected="Pellatone: Running without windows; the windows module did not load: \
-$app/pellatone-gui.so: cannot open shared object file: No such file or directory"
+# Why it runs without windows: said first, and once (no other line holds `key`); whatever the
+# start-up itself has to say follows as usual.
+unloaded="the windows module did not load: $app/pellatone-gui.so:"
+case $mode in
+    without-module) why="$unloaded cannot open shared object file: No such file or directory" \
+        key='windows module' ;;
+    damaged-module) why="$unloaded cut short: a loadable segment ends past the end of the file" \
+        key='windows module' ;;
+    silent-display) why="the display $silent_display did not answer within 5 seconds" \
+        key='did not answer' ;;
+esac
+[ "$mode" != silent-display ] || kill "$listener_pid" 2>/dev/null || true
+if [ -n "$mode" ]; then
+    expected="Pellatone: Running without windows; $why"
     [ "$(head -n 1 "$work/stderr")" = "$expected" ] || fail "standard error does not start with:
 $expected"
-    [ "$(grep -c 'windows module' "$work/stderr")" -eq 1 ] || fail "said more than once"
-elif [ "$mode" = damaged-module ]; then
-    expected="Pellatone: Running without windows; the windows module did not load: \
-$app/pellatone-gui.so: cut short: a loadable segment ends past the end of the file"
-    [ "$(head -n 1 "$work/stderr")" = "$expected" ] || fail "standard error does not start with:
-$expected"
-    [ "$(grep -c 'windows module' "$work/stderr")" -eq 1 ] || fail "said more than once"
-elif [ "$mode" = silent-display ]; then
-    kill "$listener_pid" 2>/dev/null || true
-    expected="Pellatone: Running without windows; the display $silent_display did not answer \
-within 5 seconds"
-    [ "$(head -n 1 "$work/stderr")" = "$expected" ] || fail "standard error does not start with:
-$expected"
-    [ "$(grep -c 'did not answer' "$work/stderr")" -eq 1 ] || fail "said more than once"
+    [ "$(grep -c "$key" "$work/stderr")" -eq 1 ] || fail "said more than once"
 fi
 
-await_stand_in_record "$record" || fail "the stand-in wrote no record within 30 s (was java started?)"
+await 30 '[ -f "$record" ]' || fail "the stand-in wrote no record within 30 s (was java started?)"
 
 expected=$(expected_record "$app")
 actual=$(cat "$record")

@@ -11,21 +11,17 @@
 #include <vector>
 
 #include "platform/posix/gui/display.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
-struct LabelCase {
-    std::string text;
-    std::string expected;
-};
-
-void PrintTo(const LabelCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.text); }
+using LabelCase = testing::Example<std::string, std::string>;
 
 class BoxLabel : public ::testing::TestWithParam<LabelCase> {};
 
 TEST_P(BoxLabel, ShowsTheTextLiterally) {
-    EXPECT_EQ(MessageBoxLabel(GetParam().text), GetParam().expected);
+    EXPECT_EQ(MessageBoxLabel(GetParam().input), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,6 +6,7 @@ set -eu
 driver=$1
 close_window=$2
 build=$3
+. "$(dirname "$0")/../../support/test_helpers.sh"
 . "$(dirname "$0")/x11_helpers.sh"
 work=$(mktemp -d)
 cleanup() {
@@ -13,10 +14,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
 
 # Compares a driver run's standard error and output with what is expected.
 expect_headless() {
@@ -61,10 +58,8 @@ directory
 $lines" dismissed env DISPLAY="${DISPLAY:-:979}" "$work/alone/driver" message \
     'first line\r\nsecond line\r\n\r\nafter a blank @ 100%'
 
-if [ -z "${DISPLAY:-}" ] || ! x xdpyinfo >/dev/null 2>&1; then
-    echo "skipped: no X display for the message box itself"
-    exit 77
-fi
+[ -n "${DISPLAY:-}" ] && x xdpyinfo >/dev/null 2>&1 ||
+    skip "no X display for the message box itself"
 
 # On the display: the box waits for its OK; Return presses it.
 "$driver" message 'Line one\r\nLine two, a longer one: @home 100%' >"$work/out" 2>"$work/err" &
@@ -81,11 +76,8 @@ x import -window "$id" "$build/message-box-screenshot.png" || fail "no screensho
 [ -s "$work/out" ] && fail "ShowMessage returned before the box was dismissed"
 kill -0 "$box_pid" || fail "the driver ended while the box was open"
 # Xlib reports the key release to a box already gone as an error: only the effect counts.
-for _ in 1 2 3 4 5; do
-    xdotool key --window "$id" Return 2>/dev/null || true
-    sleep 0.3
-    kill -0 "$box_pid" 2>/dev/null || break
-done
+press_return() { xdotool key --window "$id" Return 2>/dev/null || true; }
+await 2 'press_return; sleep 0.2; ! kill -0 "$box_pid" 2>/dev/null' || true
 await_exit "$box_pid" 10 || fail "Return did not dismiss the box"
 box_pid=
 [ "$exit_status" -eq 0 ] || fail "driver status $exit_status"

@@ -19,11 +19,13 @@
 
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
+#include "support/table_case.h"
 #include "temporary_folder.h"
 
 namespace pellatone {
 namespace {
 
+using testing::PrintTo;
 using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::WriteFile;
@@ -44,17 +46,12 @@ private:
 
 // ---- Headless messages -------------------------------------------------------------------
 
-struct LineCase {
-    std::string text;
-    std::string expected;
-};
-
-void PrintTo(const LineCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.text); }
+using LineCase = testing::Example<std::string, std::string>;
 
 class HeadlessLine : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(HeadlessLine, EveryLinePrefixed) {
-    EXPECT_EQ(HeadlessMessageLine(GetParam().text), GetParam().expected);
+    EXPECT_EQ(HeadlessMessageLine(GetParam().input), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -99,17 +96,12 @@ TEST(EndProgram, FlushesAndEndsWithTheStatus) {
 
 // ---- Folders ---------------------------------------------------------------------------------
 
-struct FolderCase {
-    std::string path;
-    std::string expected;
-};
-
-void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.path; }
+using FolderCase = testing::Example<std::string, std::string>;
 
 class FolderOf : public ::testing::TestWithParam<FolderCase> {};
 
 TEST_P(FolderOf, DropsTheNameAndTheSeparator) {
-    EXPECT_EQ(FolderOfPath(GetParam().path), GetParam().expected);
+    EXPECT_EQ(FolderOfPath(GetParam().input), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, FolderOf,
@@ -147,8 +139,6 @@ struct SetFolderCase {
     std::string expectedDescription;
 };
 
-void PrintTo(const SetFolderCase& c, std::ostream* out) { *out << c.relative; }
-
 class SetWorkingFolderFailure : public ::testing::TestWithParam<SetFolderCase> {};
 
 TEST_P(SetWorkingFolderFailure, RaisesAndKeepsTheFolder) {
@@ -172,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SetFolderCase{"AFile", "plain", 76, "Path not found"},
                       SetFolderCase{"BelowAFile", "plain/x", 76, "Path not found"},
                       SetFolderCase{"Empty", "<empty>", 76, "Path not found"}),
-    [](const ::testing::TestParamInfo<SetFolderCase>& info) { return info.param.name; });
+    testing::NameOfCase());
 
 TEST(WorkingFolder, RemovedWorkingFolderCannotBeRead) {
     WorkingFolderGuard guard;
@@ -324,10 +314,6 @@ struct StartFailure {
     std::string expectedDescription;
 };
 
-void PrintTo(const StartFailure& c, std::ostream* out) {
-    *out << ::testing::PrintToString(c.commandLine);
-}
-
 class StartProcessFailure : public ::testing::TestWithParam<StartFailure> {};
 
 TEST_P(StartProcessFailure, RaisesTheError) {
@@ -355,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartFailure{"BlankCommandLine", "   ", 53, "File not found"},
         StartFailure{"NotExecutable", "<folder>/not-executable", 75, "Path/File access error"},
         StartFailure{"AFolder", "<folder>", 75, "Path/File access error"}),
-    [](const ::testing::TestParamInfo<StartFailure>& info) { return info.param.name; });
+    testing::NameOfCase());
 
 }  // namespace
 }  // namespace pellatone

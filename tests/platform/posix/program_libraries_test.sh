@@ -5,12 +5,11 @@
 # library.
 #   program_libraries_test.sh PELLATONE GUI-MODULE [static-cxx-runtime]
 set -eu
+. "$(dirname "$0")/../../support/test_helpers.sh"
 program=$1
 module=$2
 runtime=${3:-}
 gui_libraries='lib(fltk|X11|xcb|Xft|Xrender|fontconfig|freetype|gif)[^ ]*\.so'
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 program_libraries=$(ldd "$program") || fail "ldd could not read $program"
 module_libraries=$(ldd "$module") || fail "ldd could not read $module"

@@ -5,16 +5,17 @@
 # that, like the program, may carry its own C++ runtime.
 #   splash_picture_test.sh DRIVER SPLASH-GIF
 set -eu
+. "$(dirname "$0")/../../support/test_helpers.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$1" splash-rgb >"$work/decoded.rgb"
 convert "$2" -depth 8 "rgb:$work/imagemagick.rgb"
 size=$(wc -c <"$work/decoded.rgb")
-[ "$size" -eq $((487 * 517 * 3)) ] || { echo "FAIL: decoded $size bytes"; exit 1; }
-cmp "$work/decoded.rgb" "$work/imagemagick.rgb" || { echo "FAIL: the pictures differ"; exit 1; }
-error=$("$1" decode-truncated) || { echo "FAIL: the cut picture decoded: $error"; exit 1; }
+[ "$size" -eq $((487 * 517 * 3)) ] || fail "decoded $size bytes"
+cmp "$work/decoded.rgb" "$work/imagemagick.rgb" || fail "the pictures differ"
+error=$("$1" decode-truncated) || fail "the cut picture decoded: $error"
 case $error in
     "481: Invalid picture: "?*) ;;
-    *) echo "FAIL: the cut picture gave: $error"; exit 1 ;;
+    *) fail "the cut picture gave: $error" ;;
 esac
 echo "ok: all 487 x 517 pixels equal ImageMagick's; a cut picture gives $error"

@@ -10,14 +10,12 @@ close_window=$3
 build=$(cd "$4" && pwd -P)
 gui_module=$5
 here=$(cd "$(dirname "$0")" && pwd -P)
+. "$here/../../support/test_helpers.sh"
 . "$here/x11_helpers.sh"
 . "$here/stand_in.sh"
 splash_gif="$here/../../../assets/splash.gif"
 
-if [ -z "${DISPLAY:-}" ] || ! x xdpyinfo >/dev/null 2>&1; then
-    echo "skipped: no X display"
-    exit 77
-fi
+[ -n "${DISPLAY:-}" ] && x xdpyinfo >/dev/null 2>&1 || skip "no X display"
 
 work=$(mktemp -d)
 running=""
@@ -26,17 +24,10 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
+show_failure() {
     echo "--- windows on $DISPLAY"
     timeout 5 xwininfo -root -tree | grep '"' || true
-    for f in "$work"/*.out "$work"/*.err; do
-        if [ -s "$f" ]; then
-            echo "--- $f"
-            cat "$f"
-        fi
-    done
-    exit 1
+    show_files "$work"/*.out "$work"/*.err
 }
 
 # One row (or rows) of a picture as raw RGB bytes in a file.
@@ -70,12 +61,7 @@ echo "ok: Timer1 ticked once after about two seconds and the window went"
 Xvfb -displayfd 5 -nolisten tcp -screen 0 1280x1024x24 -screen 1 800x600x24 \
     5>"$work/two-screens" >/dev/null 2>&1 &
 running="$!"
-i=0
-until [ -s "$work/two-screens" ]; do
-    i=$((i + 1))
-    [ "$i" -le 100 ] || fail "no X server with two screens started"
-    sleep 0.1
-done
+await 10 '[ -s "$work/two-screens" ]' || fail "no X server with two screens started"
 first_display=$DISPLAY
 DISPLAY=":$(cat "$work/two-screens").1"
 "$driver" splash >"$work/second.out" 2>"$work/second.err" &
@@ -196,20 +182,18 @@ launch_pid=$!
 running="$launch_pid"
 id=$(await_window "$launch_pid" 10) || fail "the program showed no splash window"
 await_window_gone "$id" 10 || fail "the splash window did not go"
-i=0
-while kill -0 "$launch_pid" 2>/dev/null; do
+dismiss_boxes() {
     for box in $(pellatone_windows "$launch_pid"); do
         echo "dismissing a message box"
         x "$close_window" "$box" || true
     done
-    i=$((i + 1))
-    [ "$i" -gt 100 ] && fail "the program did not end after its splash window"
-    sleep 0.2
-done
+}
+await 20 '! kill -0 "$launch_pid" 2>/dev/null || { dismiss_boxes; false; }' ||
+    fail "the program did not end after its splash window"
 await_exit "$launch_pid" 1 || true
 running=""
 [ "$exit_status" -eq 0 ] || fail "program status $exit_status"
-await_stand_in_record "$record" || fail "the stand-in wrote no record within 30 s"
+await 30 '[ -f "$record" ]' || fail "the stand-in wrote no record within 30 s"
 grep -qx "user.dir=$app" "$record" || fail "working folder: $(cat "$record")"
 grep -qx "java.class.path=$(expected_class_path "$app")" "$record" \
     || fail "class path: $(cat "$record")"

@@ -74,15 +74,3 @@ fd1=/dev/null
 fd2=/dev/null
 EOF
 }
-
-# Waits (at most 30 s) for the stand-in's RECORD-FILE; false when it never came, which means
-# java was not started or the stand-in did not get what it needed.
-await_stand_in_record() {
-    await_tries=0
-    until [ -f "$1" ]; do
-        await_tries=$((await_tries + 1))
-        [ "$await_tries" -gt 300 ] && return 1
-        sleep 0.1
-    done
-    return 0
-}

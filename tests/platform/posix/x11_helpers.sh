@@ -1,4 +1,5 @@
-# Sourced by the GUI tests: bounded waits for windows on $DISPLAY.
+# Sourced by the GUI tests, after tests/support/test_helpers.sh: bounded waits for windows on
+# $DISPLAY.
 #
 # A busy X server now and then turns a new connection away, so every X client below is run
 # through x: up to five tries before its failure counts. No X client may hang a test: each try
@@ -21,20 +22,13 @@ pellatone_windows() {
     timeout 5 xdotool search --all --pid "$1" --name '^Pellatone$' 2>/dev/null || true
 }
 
-# Waits up to SECONDS for a "Pellatone" window of PID; prints its id.
+# Waits up to SECONDS for a "Pellatone" window of PID; prints its id. False at once when PID ends.
 await_window() {
-    await_i=0
-    while [ "$await_i" -lt $(($2 * 20)) ]; do
-        await_id=$(pellatone_windows "$1" | head -n 1)
-        if [ -n "$await_id" ]; then
-            echo "$await_id"
-            return 0
-        fi
-        kill -0 "$1" 2>/dev/null || return 1
-        await_i=$((await_i + 1))
-        sleep 0.05
-    done
-    return 1
+    window_pid=$1
+    window_id=""
+    await "$2" 'window_id=$(pellatone_windows "$window_pid" | head -n 1)
+        [ -n "$window_id" ] || ! kill -0 "$window_pid" 2>/dev/null' && [ -n "$window_id" ] &&
+        echo "$window_id"
 }
 
 # "IsViewable", "IsUnMapped", "gone" (destroyed) or "unknown" (no answer) for window ID.
@@ -45,15 +39,8 @@ window_state() {
 
 # Waits up to SECONDS until window ID is destroyed or unmapped.
 await_window_gone() {
-    gone_i=0
-    while [ "$gone_i" -lt $(($2 * 20)) ]; do
-        case $(window_state "$1") in
-            gone | IsUnMapped | IsUnviewable) return 0 ;;
-        esac
-        gone_i=$((gone_i + 1))
-        sleep 0.05
-    done
-    return 1
+    gone_id=$1
+    await "$2" 'window_state "$gone_id" | grep -qxE "gone|IsUnMapped|IsUnviewable"'
 }
 
 # Times the first "Pellatone" window of PID, for at most SECONDS: prints its id, the time the check
@@ -86,16 +73,12 @@ time_window() {
 # Waits up to SECONDS for process PID, a child of this shell, to end and sets exit_status; ends
 # it and fails after that. Not to be called in a subshell, which cannot wait for it.
 await_exit() {
-    exit_i=0
-    while kill -0 "$1" 2>/dev/null; do
-        exit_i=$((exit_i + 1))
-        if [ "$exit_i" -gt $(($2 * 20)) ]; then
-            kill "$1" 2>/dev/null || true
-            wait "$1" 2>/dev/null || true
-            return 1
-        fi
-        sleep 0.05
-    done
+    exit_pid=$1
+    if ! await "$2" '! kill -0 "$exit_pid" 2>/dev/null'; then
+        kill "$1" 2>/dev/null || true
+        wait "$1" 2>/dev/null || true
+        return 1
+    fi
     exit_status=0
     wait "$1" || exit_status=$?
 }

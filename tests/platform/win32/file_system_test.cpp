@@ -8,12 +8,16 @@
 
 #include "platform/platform.h"
 #include "platform/win32/unique_resource.h"
+#include "support/error_of.h"
+#include "support/table_case.h"
 #include "temporary_folder.h"
 // The file-system interface has its own CopyFile; the W call is named in full where meant.
 #undef CopyFile
 
 namespace pellatone {
 namespace {
+
+using testing::PrintTo;
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -34,15 +38,9 @@ protected:
     [[nodiscard]] fs::path source() const { return root.Path() / L"GsmModemJar"; }
     [[nodiscard]] fs::path destination() const { return root.Path() / L"ext"; }
 
-    // Runs the copy and hands back the error it raised; fails the test when it raised none.
+    // Runs the copy and hands back the error it raised.
     RunTimeError CopyError(const std::string& sourcePath, const std::string& folder) {
-        try {
-            fileSystem->CopyFile(sourcePath, folder);
-        } catch (const RunTimeError& error) {
-            return error;
-        }
-        ADD_FAILURE() << "no error from copying " << sourcePath << " to " << folder;
-        return {0, ""};
+        return testing::ErrorOf([&] { fileSystem->CopyFile(sourcePath, folder); });
     }
 
     TemporaryFolder root;
@@ -74,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExistsCase{"MissingFolder", L"missing\\Comm.jar", false},
                       ExistsCase{"ThroughAFile", L"GsmModemJar\\Comm.jar\\inner.jar", false},
                       ExistsCase{"DoubledBackslash", L"GsmModemJar\\\\Comm.jar", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::NameOfCase());
 
 TEST_F(Win32FileSystemTest, FileExistsReadsUtf8Names) {
     WriteFile(source() / L"Gr\u00FC\u00DFe.jar", "jar");

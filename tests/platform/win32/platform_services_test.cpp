@@ -5,12 +5,14 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "support/error_of.h"
 #include "temporary_folder.h"
 
 namespace pellatone {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorOf;
 using testing::TemporaryFolder;
 using testing::Utf8;
 
@@ -18,18 +20,6 @@ class Win32PlatformServicesTest : public ::testing::Test {
 protected:
     Win32PlatformServicesTest() : remembered(fs::current_path()) {}
     ~Win32PlatformServicesTest() override { fs::current_path(remembered); }
-
-    // The error the call raised; fails the test when it raised none.
-    template <typename Call>
-    RunTimeError ErrorOf(Call&& call) {
-        try {
-            call();
-        } catch (const RunTimeError& error) {
-            return error;
-        }
-        ADD_FAILURE() << "no error raised";
-        return {0, ""};
-    }
 
     fs::path remembered;
     TemporaryFolder folder;

@@ -27,6 +27,8 @@ build_folder=$5
 splash_watch=$6
 planted_dlls=$7
 assets="$(cd "$(dirname "$0")/../../../assets" && pwd)"
+# shellcheck source=tests/support/test_helpers.sh
+. "$(dirname "$0")/../../support/test_helpers.sh"
 # shellcheck source=tests/platform/win32/wine_e2e_common.sh
 . "$(dirname "$0")/wine_e2e_common.sh"
 
@@ -62,21 +64,8 @@ splash_window() {
 
 # Sets `window`.
 wait_for_splash() {
-    window=""
-    for _ in $(seq 600); do
-        window=$(splash_window)
-        [ -n "$window" ] && return 0
-        sleep 0.1
-    done
-    fail "no splash window captioned \"Pellatone\" appeared"
-}
-
-wait_until_gone() {
-    for _ in $(seq 600); do
-        [ -z "$(splash_window)" ] && return 0
-        sleep 0.05
-    done
-    fail "the splash window did not go away"
+    await 60 'window=$(splash_window); [ -n "$window" ]' ||
+        fail "no splash window captioned \"Pellatone\" appeared"
 }
 
 # Waits for the program's process, which must end by itself, and sets `status` to its exit status.
@@ -93,12 +82,7 @@ watch_splash() {
     timeout 120 wine "$splash_watch" 100 >"$work/shown.txt" &
     watch_pid=$!
     background+=("$watch_pid")
-    local _
-    for _ in $(seq 600); do
-        grep -q '^watching' "$work/shown.txt" && return 0
-        sleep 0.1
-    done
-    fail "the splash window watch did not start"
+    await 60 'grep -q ^watching "$work/shown.txt"' || fail "the splash window watch did not start"
 }
 
 # Shown for Timer1's 2000 ms, up to a check's margin, and gone soon after (a loose bound, for a
@@ -176,8 +160,7 @@ bare_java)
     [ "$status" = 0 ] || fail "the program ended with status $status"
     check_splash_time
     record="$app/java-invocation.txt"
-    for _ in $(seq 300); do [ -f "$record" ] && break; sleep 0.1; done
-    [ -f "$record" ] || fail "java.exe was not started"
+    await 30 '[ -f "$record" ]' || fail "java.exe was not started"
     command_line=$(sed -n 1p "$record")
     working_folder=$(sed -n 2p "$record")
     expected=$(server_command_line java "$app_windows")
@@ -197,7 +180,7 @@ splash_window)
     check_splash_geometry "$window"
     check_splash_frame "$window"
     check_splash_picture "$x" "$y"
-    wait_until_gone
+    await 30 '[ -z "$(splash_window)" ]' || fail "the splash window did not go away"
     wait_for_program "$program_pid"
     [ "$status" = 0 ] || fail "the program ended with status $status"
     check_splash_time
@@ -281,8 +264,7 @@ planted_dlls)
     [ "$status" -ne 124 ] || fail "the program did not end"
     [ "$status" = 0 ] || fail "the program ended with status $status"
     record="$jre/bin/java-invocation.txt"
-    for _ in $(seq 300); do [ -f "$record" ] && break; sleep 0.1; done
-    [ -f "$record" ] || fail "java.exe was not started"
+    await 30 '[ -f "$record" ]' || fail "java.exe was not started"
     expected=$(server_command_line "\"$jre_windows\\bin\\java.exe\"" "$app_windows")
     [ "$(sed -n 1p "$record")" = "$expected" ] \
         || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$(sed -n 1p "$record")" "$expected")"

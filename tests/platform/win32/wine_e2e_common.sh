@@ -1,11 +1,6 @@
-# Shared by the scripts that run the Windows program under Wine and Xvfb; sourced, not run.
-# The sourcing script sets `scenario` first: every failure names it.
+# Shared by the scripts that run the Windows program under Wine and Xvfb; sourced, not run, after
+# tests/support/test_helpers.sh. The sourcing script sets `scenario` first: every failure names it.
 # shellcheck shell=bash
-
-fail() {
-    echo "FAIL (${scenario:-?}): $*" >&2
-    exit 1
-}
 
 # The registry's view the build's program reads: /reg:32 for the 32-bit program, /reg:64 for the
 # 64-bit one.
@@ -14,12 +9,7 @@ registry_view="/reg:${PELLATONE_REGISTRY_VIEW:?PELLATONE_REGISTRY_VIEW (32 or 64
 # The display the test was given must answer before any window can be looked for.
 require_display() {
     [ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run under scripts/test.sh or start Xvfb first"
-    local _
-    for _ in $(seq 50); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    fail "cannot open display $DISPLAY"
+    await 5 'xdpyinfo >/dev/null 2>&1' || fail "cannot open display $DISPLAY"
 }
 
 # A prefix of the caller's own beside the test environment's, so the registry it prepares meets

@@ -21,9 +21,12 @@
 #include "registry/m_registry.h"
 #include "registry/system_registry.h"
 #include "support/error_of.h"
+#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
+
+using testing::PrintTo;
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -198,14 +201,10 @@ TEST(SystemRegistry, ListsTheRuntimesOfTheStandardFolders) {
 }
 
 struct ReleaseCase {
-    std::string label;
+    std::string name;
     std::string content;
     std::optional<std::string> version;
 };
-
-std::ostream& operator<<(std::ostream& stream, const ReleaseCase& value) {
-    return stream << value.label;
-}
 
 class ReleaseFile : public JavaRuntimeStoreTest,
                     public ::testing::WithParamInterface<ReleaseCase> {};
@@ -245,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
         // reaches it without its break counts as cut even where the file ends.
         ReleaseCase{"LineReaches64KiBWithoutBreak",
                     "#" + std::string(65536 - 17, 'x') + "\nJAVA_VERSION=17", std::nullopt}),
-    [](const ::testing::TestParamInfo<ReleaseCase>& info) { return info.param.label; });
+    testing::NameOfCase());
 
 // A huge release file costs neither the memory nor the time to read it whole.
 TEST_F(JavaRuntimeStoreTest, HugeReleaseFileIsReadOnlyAtItsHead) {

@@ -24,6 +24,7 @@
 namespace pellatone {
 namespace {
 
+using testing::ErrorOf;
 using namespace std::string_literals;
 using win32::UniqueRegistryKey;
 
@@ -70,7 +71,7 @@ RegistryValue Read(RegistryAccess& registry, const std::string& keyPath,
 void ExpectUnsupported(RegistryAccess& registry, const std::string& keyPath,
                        const std::string& valueName) {
     const RegistryValue fallback = "default"s;
-    const RunTimeError error = testing::ErrorOf(
+    const RunTimeError error = ErrorOf(
         [&] { (void)registry.RegReadValue(kHkeyLocalMachine, keyPath, valueName, &fallback); });
     EXPECT_EQ(error.Number(), 1001) << valueName;
     EXPECT_EQ(error.Description(), "Unsupported value type") << valueName;

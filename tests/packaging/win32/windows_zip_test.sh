@@ -6,12 +6,12 @@
 # DLL beyond Windows' own.
 #   windows_zip_test.sh <build folder> <version> <x86|x64>
 set -eu
+. "$(dirname "$0")/../../support/test_helpers.sh"
 build=$1
 version=$2
 architecture=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 case $architecture in
 x86) machine='PE32 executable (GUI) Intel 80386' manifest=x86 objdump=i686-w64-mingw32-objdump ;;

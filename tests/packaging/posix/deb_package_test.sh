@@ -5,6 +5,7 @@
 # headless (also through /usr/bin) and removes the package again. Needs root.
 #   deb_package_test.sh <build folder>
 set -eu
+. "$(dirname "$0")/../../support/test_helpers.sh"
 build=$1
 work=$(mktemp -d)
 cleanup() {
@@ -12,7 +13,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 if dpkg -s pellatone >/dev/null 2>&1; then
     fail "a pellatone package is already installed on this machine; remove it first"
@@ -98,12 +98,7 @@ unshare -m --propagation private sh -c '
     [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
     cd / && exec env -u DISPLAY pellatone' sh "$work/jvm" >"$work/out" 2>"$work/err" || status=$?
 [ "$status" -eq 0 ] || fail "pellatone from /usr/bin ended with $status: $(cat "$work/err")"
-i=0
-until [ -f "$work/record" ]; do
-    i=$((i + 1))
-    [ "$i" -le 100 ] || fail "the stand-in java was not started within 10 s"
-    sleep 0.1
-done
+await 10 '[ -f "$work/record" ]' || fail "the stand-in java was not started within 10 s"
 [ "$(sed -n 1p "$work/record")" = /opt/pellatone ] || fail "started in $(sed -n 1p "$work/record")"
 sed -n 2p "$work/record" | grep -q '^/opt/pellatone/Vexmora/lib/comm\.jar:' \
     || fail "class path: $(sed -n 2p "$work/record")"

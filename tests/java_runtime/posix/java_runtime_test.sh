@@ -14,57 +14,11 @@
 # interrupted_copy, broken_stderr, removed_working_folder, refused_copy or file_size_limit.
 # Needs root for the namespace; exits 77 (skipped) without it.
 set -eu
-
-# ---------------------------------------------------------------------------------------------
-# Inside the namespace: cover the folders, run the program once, and nothing else. Nothing here
-# removes anything: the machine's JDK is reachable from the work folder while it runs.
-if [ "${1:-}" = "--inside" ]; then
-    work=$2
-    machine_jdk=$3
-    program=$4
-    # How the program is started: its standard error a file, a pipe whose reader has gone, or
-    # closed; its working folder a folder of its own, or one removed before it starts.
-    stderr_mode=$5
-    folder_mode=$6
-    # Who runs it: root, or nobody, who may not write into the runtime.
-    user_mode=$7
-    # A file-size limit, in 512-byte blocks, for the program and what it starts.
-    file_size_limit=$8
-    . "$(dirname "$0")/runtime_tree.sh"
-    cover_system_folders "$work/jvm" "$work/maradel" "$machine_jdk" || exit 1
-    cd "$work/elsewhere"
-    if [ "$folder_mode" = removed ]; then
-        mkdir "$work/removed"
-        cd "$work/removed"
-        rmdir "$work/removed"
-    fi
-    umask 022
-    as_user=""
-    if [ "$user_mode" = nobody ]; then as_user="setpriv --reuid=65534 --regid=65534 --clear-groups"; fi
-    # shellcheck disable=SC2086
-    run() {
-        (ulimit -f "$file_size_limit" &&
-            PATH="$work/path:$PATH" exec timeout -k 5 60 env -u DISPLAY $as_user "$program")
-    }
-    status=0
-    case $stderr_mode in
-        file) run >"$work/stdout" 2>"$work/stderr" || status=$? ;;
-        closed) run >"$work/stdout" 2>&- || status=$? ;;
-        broken-pipe)
-            # The reader is gone long before the program has anything to say.
-            { sleep 1; run 2>&1 >"$work/stdout" || echo $? >"$work/status"; } | true
-            status=$(cat "$work/status" 2>/dev/null || echo 0)
-            ;;
-    esac
-    echo "$status" >"$work/status"
-    exit 0
-fi
-
-# ---------------------------------------------------------------------------------------------
 scenario=$1
 program=$2
 work=$3
 here=$(cd "$(dirname "$0")" && pwd -P)
+. "$here/../../support/test_helpers.sh"
 . "$here/../../platform/posix/stand_in.sh"
 . "$here/runtime_tree.sh"
 require_namespace
@@ -85,15 +39,8 @@ cleanup() {
     rm -rf "$work"
 }
 
-fail() {
-    echo "FAIL: $scenario: $*"
-    for f in status stdout stderr invocations record.txt; do
-        if [ -f "$work/$f" ]; then
-            echo "--- $f"
-            cat "$work/$f"
-        fi
-    done
-    exit 1
+show_failure() {
+    show_files "$work/status" "$work/stdout" "$work/stderr" "$work/invocations" "$work/record.txt"
 }
 
 case $work in *"'"*) fail "the work folder's path holds a quote" ;; esac
@@ -146,7 +93,7 @@ jdk_to_bind=""
 run_program() {
     rm -f "$work/status" "$work/stdout" "$work/stderr" "$work/invocations" "$work/record.txt"
     timeout -k 5 90 unshare -m --propagation private \
-        sh "$here/java_runtime_test.sh" --inside "$work" "$jdk_to_bind" "$app/pellatone" \
+        sh "$here/run_program_inside.sh" "$work" "$jdk_to_bind" "$app/pellatone" \
         "${1:-file}" "${2:-own}" "${3:-root}" "${4:-unlimited}" ||
         fail "the namespace could not be set up or the run did not end (status $?)"
     [ -f "$work/status" ] || fail "the program's run left no status"
@@ -180,7 +127,7 @@ expect_nothing_started() {
 # The chosen runtime's java must have been started from the application folder with the class
 # path, and the stand-in it ran must have been given what it needs; then it ends.
 expect_stand_in_started() {
-    await_stand_in_record "$work/record.txt" \
+    await 30 '[ -f "$work/record.txt" ]' \
         || fail "the stand-in wrote no record within 30 s (was java started?)"
     expected=$(cat <<EOF
 program=$runtime_inside/bin/java
@@ -201,12 +148,8 @@ EOF
         fail "the stand-in's record differs"
     }
     while read -r pid; do
-        i=0
-        while is_stand_in "$pid"; do
-            i=$((i + 1))
-            [ "$i" -gt 300 ] && fail "the stand-in (process $pid) did not end within 30 s"
-            sleep 0.1
-        done
+        await 30 '! is_stand_in "$pid"' ||
+            fail "the stand-in (process $pid) did not end within 30 s"
     done <"$work/java-pids"
 }
 
@@ -351,12 +294,8 @@ case $scenario in
         truncate -s 1G "$sources/jdc.jar"
         run_program &
         runner=$!
-        i=0
-        until ls -A "$runtime/lib/ext" | grep -q '^\.jdc\.jar\.'; do
-            i=$((i + 1))
-            [ "$i" -gt 600 ] && fail "the copy of jdc.jar never began"
-            sleep 0.05
-        done
+        await 30 'ls -A "$runtime/lib/ext" | grep -q "^\.jdc\.jar\."' ||
+            fail "the copy of jdc.jar never began"
         for process in /proc/[0-9]*; do
             if [ "$(readlink "$process/exe" 2>/dev/null)" = "$app/pellatone" ]; then
                 kill -TERM "${process#/proc/}"

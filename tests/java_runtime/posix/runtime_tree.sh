@@ -1,7 +1,7 @@
-# Sourced by the end-to-end tests of the extension's installation: the runtime trees they lay out
-# and cover /usr/lib/jvm and /opt/maradel with in a private mount namespace, and the checks they
-# share. The functions write into $work (invocations, java-pids) and lay runtimes out in $jvm;
-# make_sources fills $sources.
+# Sourced by the end-to-end tests of the extension's installation, after
+# tests/support/test_helpers.sh: the runtime trees they lay out and cover /usr/lib/jvm and
+# /opt/maradel with in a private mount namespace, and the checks they share. The functions write
+# into $work (invocations, java-pids) and lay runtimes out in $jvm; make_sources fills $sources.
 
 # Inside the namespace: JVM-FOLDER covers /usr/lib/jvm, an empty tmpfs /usr/lib64/jvm (when there
 # is one) and MARADEL-FOLDER /opt/maradel, so nothing of the machine's is read as a runtime or
@@ -32,10 +32,6 @@ require_namespace() {
     unshare -m --propagation private true 2>/dev/null || skip "unshare -m is not permitted here"
     [ -d /usr/lib/jvm ] || skip "there is no /usr/lib/jvm to cover"
     [ -d /opt ] || skip "there is no /opt to cover"
-}
-skip() {
-    echo "SKIPPED: $*"
-    exit 77
 }
 
 # A java that records how it was started (and the signals it was left ignoring), then becomes

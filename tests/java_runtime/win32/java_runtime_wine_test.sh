@@ -30,6 +30,8 @@ scenario=$1
 program=$2
 stand_in=$3
 clicker=$4
+# shellcheck source=tests/support/test_helpers.sh
+. "$(dirname "$0")/../../support/test_helpers.sh"
 # shellcheck source=tests/platform/win32/wine_e2e_common.sh
 . "$(dirname "$0")/../../platform/win32/wine_e2e_common.sh"
 
@@ -321,10 +323,7 @@ refused_copy)
     list_version 1.6.0_03 REG_SZ "$jre6_windows"
     jre6=$(runtime_folder jre6)
     lay_out_sources "${extension_files[@]}"
-    if ! chattr +i "$jre6/lib/ext" 2>/dev/null; then
-        echo "SKIPPED: no immutable flag here"
-        exit 77
-    fi
+    chattr +i "$jre6/lib/ext" 2>/dev/null || skip "no immutable flag here"
     run_program
     chattr -i "$jre6/lib/ext"
     refused="Path/File access error: $(recorded "$jre6_windows\lib\ext\Comm.jar")"

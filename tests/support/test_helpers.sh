@@ -1,0 +1,38 @@
+# Sourced by every shell test: how a test fails, skips and waits.
+# shellcheck shell=sh
+
+# fail MESSAGE: says why, naming $scenario when the test has one, then whatever the test's own
+# show_failure adds (when it defines one), and ends the test.
+fail() {
+    echo "FAIL${scenario:+ ($scenario)}: $*"
+    if command -v show_failure >/dev/null 2>&1; then show_failure; fi
+    exit 1
+}
+
+# skip REASON: ends the test as skipped (the tests' SKIP_RETURN_CODE), saying why on one line.
+skip() {
+    echo "skipped: $*"
+    exit 77
+}
+
+# await SECONDS CONDITION: evaluates CONDITION, a shell command line, every tenth of a second
+# until it holds; false once SECONDS have passed without. Quote it in single quotes, so that its
+# variables are read at every try.
+await() {
+    await_deadline=$(($(date +%s%N) / 1000000 + $1 * 1000))
+    shift
+    until eval "$*"; do
+        [ $(($(date +%s%N) / 1000000)) -lt "$await_deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# show_files FILE...: each file that holds anything, under a line naming it.
+show_files() {
+    for show_file; do
+        if [ -s "$show_file" ]; then
+            echo "--- $show_file"
+            cat "$show_file"
+        fi
+    done
+}
