@@ -1,5 +1,8 @@
 #include "java_runtime/mod_main.h"
 
+#include <array>
+#include <cstddef>
+
 #include "platform/run_time_error.h"
 #include "platform/text_to_number.h"
 
@@ -7,12 +10,47 @@ namespace pellatone {
 
 namespace {
 
+constexpr double kMinimumJavaVersion = 1.5;
+// Only this many leading characters of a subkey name are read as its version.
+constexpr std::size_t kVersionPrefixLength = 3;
+
+constexpr std::string_view kJavaNotInstalledMessage =
+    "You have not Installed Java Runtime Environment on your computer.\r\n"
+    "Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
+    "Please refer installtion guide of Pellatone for further help";
+constexpr std::string_view kNoSuitableJavaMessage =
+    "Java Runtime Environment version 1.5 or higher version is not avaiable";
+constexpr std::string_view kSearchingJvmFailedMessage = "Error While Searching JVM on Your Machine";
+constexpr std::string_view kCopyingJarFailedMessage = "Error While Copying JAR File";
+
+// One file of the serial-communication extension. Suffixes follow the Java home directly and are
+// written with backslashes; the copy keeps the source's name, so it lands at the tested path.
+struct CommExtensionFile {
+    std::string_view testedSuffix;
+    std::string_view folderSuffix;
+    std::string_view sourceName;
+};
+
+constexpr std::array<CommExtensionFile, 4> kCommExtensionPlan{{
+    {R"(\lib\ext\Comm.jar)", R"(\lib\ext\)", "Comm.jar"},
+    {R"(\lib\javax.comm.properties)", R"(\lib\)", "javax.comm.properties"},
+    {R"(\bin\Win32com.dll)", R"(\bin\)", "Win32com.dll"},
+    {R"(\lib\ext\jdc.jar)", R"(\lib\ext\)", "jdc.jar"},
+}};
+
+// The folder the extension files are copied from, GsmModemJar, with its trailing separator.
+std::string_view GsmModemJarFolder(PathConvention convention) {
+    return convention == PathConvention::kWindows ? R"(C:\maradel\GsmModemJar\)"
+                                                  : "/opt/maradel/GsmModemJar/";
+}
+
 // The error path both procedures share: the description, then what was being done.
 void ShowError(PlatformServices& platform, const RunTimeError& error, std::string_view activity) {
     platform.ShowMessage(error.Description());
     platform.ShowMessage(std::string(activity));
 }
 
+// Does not return, as EndProgram does not.
 void EndForLackOfJava(PlatformServices& platform, std::string_view message) {
     platform.ShowMessage(std::string(message));
     platform.EndProgram(exit_status::kNoJavaRuntime);
@@ -37,13 +75,11 @@ void FindJavaRuntime(const JavaRuntimeServices& services, std::string& JavaHomeF
         const std::string runtimeKey(kJavaRuntimeKey);
         if (!services.registry.RegKeyExists(kHkeyLocalMachine, runtimeKey)) {
             EndForLackOfJava(services.platform, kJavaNotInstalledMessage);
-            return;
         }
         const std::optional<std::string> version =
             ChooseJavaVersion(services.registry.RegEnumSubKeys(kHkeyLocalMachine, runtimeKey));
         if (!version) {
             EndForLackOfJava(services.platform, kNoSuitableJavaMessage);
-            return;
         }
         const std::string home = RegistryValueToText(
             services.registry.RegReadValue(kHkeyLocalMachine, runtimeKey + "\\" + *version,
@@ -57,10 +93,6 @@ void FindJavaRuntime(const JavaRuntimeServices& services, std::string& JavaHomeF
         ShowError(services.platform, *error, kSearchingJvmFailedMessage);
         JavaHomeFolder.clear();
     }
-}
-
-std::string_view GsmModemJarFolder(PathConvention convention) {
-    return convention == PathConvention::kWindows ? kGsmModemJarWindows : kGsmModemJarPosix;
 }
 
 void InstallCommExtension(const JavaRuntimeServices& services, const std::string& javaHome) {

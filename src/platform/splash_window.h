@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <string_view>
 
 namespace pellatone {
 
@@ -18,7 +17,6 @@ public:
 };
 
 namespace splash {
-inline constexpr std::string_view kCaption = "Pellatone";
 inline constexpr int kClientWidth = 487;
 inline constexpr int kClientHeight = 511;
 // Image1 shows the 487 x 517 picture squeezed into 487 x 508.

@@ -24,22 +24,26 @@ public:
         log_.push_back("message: " + text);
         messages.push_back(text);
     }
-    void EndProgram(int exitStatus) override {
+    [[noreturn]] void EndProgram(int exitStatus) override {
         log_.push_back("end program: " + std::to_string(exitStatus));
         throw ProgramEnded{exitStatus};
     }
     [[nodiscard]] std::string ApplicationFolder() const override { return applicationFolder; }
-    [[nodiscard]] std::string GetWorkingFolder() const override {
+    // Starts through the working folder, as on Windows: each step is logged and can fail.
+    void StartProcessInFolder(const std::string& commandLine, const std::string& folder) override {
+        StartThroughWorkingFolder(*this, commandLine, folder);
+    }
+    [[nodiscard]] std::string GetWorkingFolder() const {
         log_.push_back("get working folder");
         if (failGetWorkingFolder) throw *failGetWorkingFolder;
         return workingFolder;
     }
-    void SetWorkingFolder(const std::string& folder) override {
+    void SetWorkingFolder(const std::string& folder) {
         log_.push_back("set working folder: " + folder);
         if (folder == failSetWorkingFolderTo) throw PathNotFound();
         workingFolder = folder;
     }
-    void StartProcess(const std::string& commandLine) override {
+    void StartProcess(const std::string& commandLine) {
         log_.push_back("start process in " + workingFolder + ": " + commandLine);
         if (failStartProcess) throw *failStartProcess;
         startedCommandLines.push_back(commandLine);

@@ -6,6 +6,8 @@ namespace pellatone {
 
 namespace {
 
+constexpr std::string_view kServerMainClass = "VEXMORA.Frame11";
+
 struct ClassPathEntry {
     std::string_view relativePath;
     bool last;

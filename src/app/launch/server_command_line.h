@@ -7,8 +7,6 @@
 
 namespace pellatone {
 
-inline constexpr std::string_view kServerMainClass = "VEXMORA.Frame11";
-
 // The command line that starts Vexmora: the runtime's java (quoted) or the bare "java", the
 // eleven class-path entries under the application folder, each quoted, and the main class.
 // Pure text work: nothing is checked, trimmed or added beyond the fixed pieces.

@@ -10,12 +10,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <exception>
-#include <memory>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/posix/display_name.h"
 #include "platform/posix/platform_services.h"
@@ -113,64 +109,50 @@ private:
     void* splash_;
 };
 
-// What the module's Timer1 passes back to us: the handler, and the error it left with, if any,
-// kept here to be raised again once the module has returned.
+// What the module's Timer1 passes back to us.
 struct Timer1Context {
     const PellatoneGuiTable& table;
     const Timer1Handler& handler;
-    std::exception_ptr error;
 };
 
-int Timer1Tick(void* context, void* splash) {
-    auto& timer1 = *static_cast<Timer1Context*>(context);
-    try {
-        ModuleSplashWindow window(timer1.table, splash);
-        timer1.handler(window);
-        return 0;
-    } catch (...) {
-        timer1.error = std::current_exception();
-        return 1;
-    }
+// Called from inside the module, so no error may leave it; the handler reports its own.
+void Timer1Tick(void* context, void* splash) noexcept {
+    const auto& timer1 = *static_cast<Timer1Context*>(context);
+    ModuleSplashWindow window(timer1.table, splash);
+    timer1.handler(window);
+}
+
+// Raises the error a call across the table reported, if any, on this side of it.
+void RaiseIfFailed(const PellatoneGuiStatus& status) {
+    if (status.number != 0) throw RunTimeError(status.number, status.description);
 }
 
 }  // namespace
 
 bool GuiModule::OpenDisplay(std::string& whyNot) {
-    PellatoneGuiStatus status = NoGuiError();
+    PellatoneGuiStatus status{};
     const bool open = table_.open_display(&status) != 0;
     whyNot = open ? std::string() : std::string(status.description);
     return open;
 }
 
 void GuiModule::ShowMessageBox(const std::string& text) {
-    PellatoneGuiStatus status = NoGuiError();
+    PellatoneGuiStatus status{};
     table_.show_message_box(text.data(), text.size(), &status);
     RaiseIfFailed(status);
 }
 
 bool GuiModule::RunSplashWindow(const Timer1Handler& onTimer1Tick) {
-    Timer1Context context{table_, onTimer1Tick, nullptr};
-    PellatoneGuiStatus status = NoGuiError();
+    Timer1Context context{table_, onTimer1Tick};
+    PellatoneGuiStatus status{};
     const bool shown = table_.run_splash_window(Timer1Tick, &context, &status) != 0;
-    if (context.error) std::rethrow_exception(context.error);
     RaiseIfFailed(status);
     return shown;
 }
 
 void GuiModule::HideAllWindows() { table_.hide_all_windows(); }
 
-PellatoneGuiStatus NoGuiError() {
-    PellatoneGuiStatus status{};
-    status.number = 0;
-    status.description[0] = '\0';
-    return status;
-}
-
-void RaiseIfFailed(const PellatoneGuiStatus& status) {
-    if (status.number != 0) throw RunTimeError(status.number, status.description);
-}
-
-void* LoadModuleEntry(const std::string& path, const char* entry) {
+GuiModule LoadGuiModule(const std::string& path) {
     // The file checked is the file loaded: the loader is given the same open file.
     posix::UniqueFd module = OpenWholeModule(path);
     const std::string loadedAs = "/proc/self/fd/" + std::to_string(module.Get());
@@ -182,14 +164,9 @@ void* LoadModuleEntry(const std::string& path, const char* entry) {
     // The loader now knows the object by that name, and would hand it out again for any later
     // load by the same name: the descriptor stays open, so that its number is never reused.
     (void)module.Detach();
-    void* function = ::dlsym(library.Get(), entry);
-    if (function == nullptr) throw LoaderError(path, loadedAs, path + ": no " + entry);
+    void* entry = ::dlsym(library.Get(), kGuiModuleEntry);
+    if (entry == nullptr) throw LoaderError(path, loadedAs, path + ": no " + kGuiModuleEntry);
     // Loaded with RTLD_NODELETE, the module stays mapped when the owner drops our reference.
-    return function;
-}
-
-GuiModule& LoadGuiModule(const std::string& path) {
-    void* entry = LoadModuleEntry(path, kGuiModuleEntry);
     // POSIX guarantees that a function's address survives the trip through void*.
     const PellatoneGuiTable* table = reinterpret_cast<PellatoneGuiEntry>(entry)();
     if (table == nullptr) {
@@ -200,13 +177,7 @@ GuiModule& LoadGuiModule(const std::string& path) {
                                                    std::to_string(table->version) + ", not " +
                                                    std::to_string(kPellatoneGuiAbiVersion));
     }
-    // One face per module, however often it is loaded; they live as long as the module.
-    static std::vector<std::pair<const PellatoneGuiTable*, std::unique_ptr<GuiModule>>> faces;
-    for (const auto& [known, face] : faces) {
-        if (known == table) return *face;
-    }
-    faces.emplace_back(table, std::make_unique<GuiModule>(*table));
-    return *faces.back().second;
+    return GuiModule(*table);
 }
 
 GuiModule* DisplayGui() {
@@ -214,7 +185,9 @@ GuiModule* DisplayGui() {
         if (posix::DisplayName().empty()) return nullptr;
         GuiModule* loaded = nullptr;
         const std::optional<RunTimeError> error = ErrorRaisedBy([&] {
-            loaded = &LoadGuiModule(RunningProgramFolder() + "/" + std::string(kGuiModuleFileName));
+            static GuiModule module =
+                LoadGuiModule(RunningProgramFolder() + "/" + std::string(kGuiModuleFileName));
+            loaded = &module;
         });
         if (error) {
             WriteHeadlessMessage("Running without windows; the windows module did not load: " +

@@ -27,8 +27,8 @@ public:
     // The modal "Pellatone" box with the text and an OK button; returns when dismissed.
     void ShowMessageBox(const std::string& text);
 
-    // Runs frmSplash and its event loop until no window is left. An error leaving the Timer1
-    // handler takes the window down and is raised again here once the loop has returned.
+    // Runs frmSplash and its event loop until no window is left. Timer1's handler is called from
+    // inside the module, where no error of ours may go: one leaving the handler ends the program.
     bool RunSplashWindow(const Timer1Handler& onTimer1Tick);
 
     // Takes every window of the program off the screen at once.
@@ -46,17 +46,7 @@ inline constexpr const char* kGuiModuleEntry = "pellatone_gui_open";
 // Loads the module at the path and returns its interface; it stays loaded for the rest of the
 // process, since its windows and the libraries they use may be in use until the very end.
 // Raises RunTimeError 48 with the loader's own explanation when it cannot be loaded.
-GuiModule& LoadGuiModule(const std::string& path);
-
-// Loads the shared object at the path for good, as LoadGuiModule does, and returns the address of
-// its exported function `entry`. Raises RunTimeError 48 with the loader's own explanation.
-void* LoadModuleEntry(const std::string& path, const char* entry);
-
-// A fresh status for one call across the table.
-PellatoneGuiStatus NoGuiError();
-
-// Raises the error a call across the table reported, if any, on this side of it.
-void RaiseIfFailed(const PellatoneGuiStatus& status);
+GuiModule LoadGuiModule(const std::string& path);
 
 // The module beside the running program, loaded and with its display opened, or null to run
 // headless: DISPLAY unset or empty, the display not opening, or the module not loading (the

@@ -8,7 +8,7 @@
 #include <cstddef>
 
 // Raised whenever the table below changes shape: a program refuses a module of another shape.
-inline constexpr int kPellatoneGuiAbiVersion = 3;
+inline constexpr int kPellatoneGuiAbiVersion = 4;
 
 extern "C" {
 
@@ -20,9 +20,8 @@ struct PellatoneGuiStatus {
 };
 
 // Timer1's handler as the program hands it over, with the splash window to pass on to
-// unload_splash_window. Returns 0 when the handler went through; otherwise the program has kept
-// the error and the module takes the window down.
-using PellatoneGuiTimer1Tick = int (*)(void* context, void* splash);
+// unload_splash_window. Nothing leaves it: the program reports its own errors there and ends.
+using PellatoneGuiTimer1Tick = void (*)(void* context, void* splash);
 
 struct PellatoneGuiTable {
     int version;

@@ -17,9 +17,10 @@
 #include "platform/posix/file_system.h"
 #include "platform/posix/gui_module.h"
 #include "platform/posix/process_start.h"
-#include "platform/posix/unique_resource.h"
 
 namespace pellatone {
+
+namespace {
 
 std::string HeadlessMessageLine(std::string_view text) {
     std::string prefix(kApplicationTitle);
@@ -38,6 +39,25 @@ std::string HeadlessMessageLine(std::string_view text) {
     lines += '\n';
     return lines;
 }
+
+void PrepareStandardStreams() {
+    // A message written to a standard stream that was closed would land in whatever file took
+    // its number next: give each closed one /dev/null instead.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+            if (opened >= 0 && opened != fd) ::close(opened);
+        }
+    }
+    // A standard error whose reader has gone must not end us before the server is started; the
+    // failed write is harmless. Nor may a file-size limit end us in the middle of a copy, with
+    // its temporary file left in the runtime: the write fails with EFBIG instead and the copy
+    // takes its error path. The server gets the defaults back when it is started.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+}  // namespace
 
 std::string FolderOfPath(std::string_view path) {
     const std::size_t slash = path.rfind('/');
@@ -85,20 +105,6 @@ std::string RunningProgramFolder() {
     }
 }
 
-std::string PosixPlatformServices::GetWorkingFolder() const {
-    const posix::UniqueMallocPointer<char> folder(::getcwd(nullptr, 0));
-    if (!folder) throw FolderError(errno);
-    return folder.Get();
-}
-
-void PosixPlatformServices::SetWorkingFolder(const std::string& folder) {
-    if (::chdir(folder.c_str()) != 0) throw FolderError(errno);
-}
-
-void PosixPlatformServices::StartProcess(const std::string& commandLine) {
-    StartDetachedProcess(commandLine, {});
-}
-
 void PosixPlatformServices::StartProcessInFolder(const std::string& commandLine,
                                                  const std::string& folder) {
     // The process enters the folder itself, so ours is neither needed nor changed; a folder
@@ -112,23 +118,6 @@ void PosixPlatformServices::StartProcessInFolder(const std::string& commandLine,
 
 void PosixPlatformServices::ReportUncaughtError(const RunTimeError& error) {
     ShowMessage(UncaughtErrorReport(error));
-}
-
-void PrepareStandardStreams() {
-    // A message written to a standard stream that was closed would land in whatever file took
-    // its number next: give each closed one /dev/null instead.
-    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
-            const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-            if (opened >= 0 && opened != fd) ::close(opened);
-        }
-    }
-    // A standard error whose reader has gone must not end us before the server is started; the
-    // failed write is harmless. Nor may a file-size limit end us in the middle of a copy, with
-    // its temporary file left in the runtime: the write fails with EFBIG instead and the copy
-    // takes its error path. The server gets the defaults back when it is started.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::unique_ptr<PlatformServices> CreatePlatformServices() {

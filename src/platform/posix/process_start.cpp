@@ -44,9 +44,7 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
     // Our X connection and any other descriptor stay ours.
     Check(posix_spawn_file_actions_addclosefrom_np(actions.Get(), STDERR_FILENO + 1));
     // Entered by the new process itself, before the program is looked up and run.
-    if (!workingFolder.empty()) {
-        Check(posix_spawn_file_actions_addchdir_np(actions.Get(), workingFolder.c_str()));
-    }
+    Check(posix_spawn_file_actions_addchdir_np(actions.Get(), workingFolder.c_str()));
 
     const auto attributes =
         NewSpawnObject<posix::UniqueSpawnAttributes, posix_spawnattr_t, &posix_spawnattr_init>();

@@ -32,13 +32,30 @@ public:
         }
     }
 
-    void EndProgram(int exitStatus) override { ::ExitProcess(static_cast<UINT>(exitStatus)); }
+    [[noreturn]] void EndProgram(int exitStatus) override {
+        ::ExitProcess(static_cast<UINT>(exitStatus));
+    }
 
     [[nodiscard]] std::string ApplicationFolder() const override {
         return Utf8FromWide(win32::FolderOfModulePath(win32::RunningProgramPath()));
     }
 
-    [[nodiscard]] std::string GetWorkingFolder() const override {
+    void StartProcessInFolder(const std::string& commandLine, const std::string& folder) override {
+        // Not CreateProcessW's own folder argument: a bare program name is looked up in our
+        // current folder, which must then be the started one.
+        StartThroughWorkingFolder(*this, commandLine, folder);
+    }
+
+    void ReportUncaughtError(const RunTimeError& error) override {
+        const std::wstring report = WideFromUtf8(UncaughtErrorReport(error));
+        if (::MessageBoxW(nullptr, report.c_str(), ApplicationTitle().c_str(), MB_OK) == 0) {
+            // No box could be shown; leave the report where a debugger or tracer sees it.
+            ::OutputDebugStringW((ApplicationTitle() + L": " + report + L"\n").c_str());
+        }
+    }
+
+    // The steps of StartThroughWorkingFolder.
+    [[nodiscard]] static std::string GetWorkingFolder() {
         // The size asked for includes the terminating null; a folder changed in between makes
         // the second call ask for more again.
         std::wstring folder;
@@ -55,13 +72,13 @@ public:
         }
     }
 
-    void SetWorkingFolder(const std::string& folder) override {
+    static void SetWorkingFolder(const std::string& folder) {
         if (::SetCurrentDirectoryW(WideFromUtf8(folder).c_str()) == 0) {
             throw win32::FolderErrorFromWin32(::GetLastError());
         }
     }
 
-    void StartProcess(const std::string& commandLine) override {
+    static void StartProcess(const std::string& commandLine) {
         // CreateProcessW may write into the command line, so it gets a copy of its own.
         std::wstring writable = WideFromUtf8(commandLine);
         writable.push_back(L'\0');
@@ -77,14 +94,6 @@ public:
         // The process runs on by itself: nothing waits for it or keeps its handles.
         const UniqueKernelHandle process(started.hProcess);
         const UniqueKernelHandle thread(started.hThread);
-    }
-
-    void ReportUncaughtError(const RunTimeError& error) override {
-        const std::wstring report = WideFromUtf8(UncaughtErrorReport(error));
-        if (::MessageBoxW(nullptr, report.c_str(), ApplicationTitle().c_str(), MB_OK) == 0) {
-            // No box could be shown; leave the report where a debugger or tracer sees it.
-            ::OutputDebugStringW((ApplicationTitle() + L": " + report + L"\n").c_str());
-        }
     }
 };
 

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <exception>
 #include <utility>
 
 #include "platform/platform.h"
@@ -78,7 +77,7 @@ public:
         }
         const RECT placed = win32::CentredWindowRect(
             workArea, {frame.right - frame.left, frame.bottom - frame.top});
-        const std::wstring caption = win32::WideFromUtf8(splash::kCaption);
+        const std::wstring caption = win32::WideFromUtf8(kApplicationTitle);
         HWND created =
             ::CreateWindowExW(kWindowExStyle, kWindowClassName, caption.c_str(), kWindowStyle,
                               placed.left, placed.top, placed.right - placed.left,
@@ -98,17 +97,15 @@ public:
 
     [[nodiscard]] bool IsLoaded() const { return window_.operator bool(); }
 
-    // Takes any error that left a handler, so it crosses no Windows frame.
-    [[nodiscard]] std::exception_ptr TakeError() { return std::exchange(error_, nullptr); }
-
     void Unload() override {
         if (!window_) return;
         ::KillTimer(window_.Get(), kTimer1Id);
         window_.Reset();
     }
 
+    // Nothing may leave it through Windows' frames: Timer1's handler reports its own errors.
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
+                                            LPARAM lParam) noexcept {
         // Windows hands pointers over as integers: the creation data, and the window's own object
         // kept in its user data.
         if (message == WM_NCCREATE) {
@@ -121,13 +118,7 @@ public:
         // NOLINTNEXTLINE(performance-no-int-to-ptr)
         auto* self = reinterpret_cast<Win32SplashWindow*>(stored);
         if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-        try {
-            return self->Handle(window, message, wParam, lParam);
-        } catch (...) {
-            self->error_ = std::current_exception();
-            self->Unload();
-            return 0;
-        }
+        return self->Handle(window, message, wParam, lParam);
     }
 
 private:
@@ -186,7 +177,6 @@ private:
     win32::Picture picture_;
     UniqueWindow window_;
     bool ticked_ = false;
-    std::exception_ptr error_;
 };
 
 }  // namespace
@@ -213,7 +203,6 @@ bool RunSplashWindow(const Timer1Handler& onTimer1Tick) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    if (std::exception_ptr error = splash.TakeError()) std::rethrow_exception(error);
     return true;
 }
 

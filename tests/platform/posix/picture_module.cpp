@@ -1,19 +1,33 @@
 // The test programs' side of the picture module.
 #include "picture_module.h"
 
+#include <dlfcn.h>
+
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/posix/gui_module.h"
 #include "platform/posix/platform_services.h"
+#include "platform/run_time_error.h"
 
 namespace pellatone::testing {
 
+namespace {
+
+const PellatonePictureModuleTable& PictureModule() {
+    // Loaded for good, locally, as the program loads its windows module.
+    void* module = ::dlopen((RunningProgramFolder() + "/" + kPictureModuleFileName).c_str(),
+                            RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    void* entry = module != nullptr ? ::dlsym(module, kPictureModuleEntry) : nullptr;
+    if (entry == nullptr) throw std::runtime_error(::dlerror());
+    return *reinterpret_cast<PellatonePictureModuleEntry>(entry)();
+}
+
+}  // namespace
+
 RgbPicture DecodeInPictureModule(std::span<const unsigned char> gif) {
-    static const PellatonePictureModuleTable* const table =
-        reinterpret_cast<PellatonePictureModuleEntry>(LoadModuleEntry(
-            RunningProgramFolder() + "/" + kPictureModuleFileName, kPictureModuleEntry))();
-    PellatoneGuiStatus status = NoGuiError();
+    static const PellatonePictureModuleTable& table = PictureModule();
+    PellatoneGuiStatus status{};
     // The pixels go back to the module that allocated them, whatever happens here.
     struct Decoded {
         explicit Decoded(const PellatonePictureModuleTable& owner) : table(owner) {}
@@ -22,9 +36,9 @@ RgbPicture DecodeInPictureModule(std::span<const unsigned char> gif) {
         ~Decoded() { table.release_picture(&picture); }
         const PellatonePictureModuleTable& table;
         PellatonePictureModulePicture picture{};
-    } decoded(*table);
-    table->decode_picture(gif.data(), gif.size(), &decoded.picture, &status);
-    RaiseIfFailed(status);
+    } decoded(table);
+    table.decode_picture(gif.data(), gif.size(), &decoded.picture, &status);
+    if (status.number != 0) throw RunTimeError(status.number, status.description);
     const PellatonePictureModulePicture& pixels = decoded.picture;
     return {pixels.width, pixels.height,
             std::vector<unsigned char>(pixels.pixels, pixels.pixels + pixels.size)};

@@ -50,28 +50,25 @@ using LineCase = testing::Example<std::string, std::string>;
 
 class HeadlessLine : public ::testing::TestWithParam<LineCase> {};
 
-TEST_P(HeadlessLine, EveryLinePrefixed) {
-    EXPECT_EQ(HeadlessMessageLine(GetParam().input), GetParam().expected);
+TEST_P(HeadlessLine, EveryLinePrefixedOnStandardError) {
+    PosixPlatformServices services(nullptr);
+    ::testing::internal::CaptureStderr();
+    services.ShowMessage(GetParam().input);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, HeadlessLine,
     ::testing::Values(
         LineCase{"Error While Copying JAR File", "Pellatone: Error While Copying JAR File\n"},
+        LineCase{"You have not Installed Java\r\nDownload it",
+                 "Pellatone: You have not Installed Java\nPellatone: Download it\n"},
         LineCase{"", "Pellatone: \n"},
         LineCase{"a\r\nb\r\n\r\nc", "Pellatone: a\nPellatone: b\nPellatone: \nPellatone: c\n"},
         LineCase{"ends\r\n", "Pellatone: ends\nPellatone: \n"},
         LineCase{"lone\rcr and lone\nlf",
                  "Pellatone: lone\nPellatone: cr and lone\nPellatone: lf\n"},
         LineCase{"\r\r\n", "Pellatone: \nPellatone: \nPellatone: \n"}));
-
-TEST(HeadlessServices, ShowMessageWritesPrefixedLinesToStandardError) {
-    PosixPlatformServices services(nullptr);
-    ::testing::internal::CaptureStderr();
-    services.ShowMessage("You have not Installed Java\r\nDownload it");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "Pellatone: You have not Installed Java\nPellatone: Download it\n");
-}
 
 TEST(HeadlessServices, UncaughtErrorReportGoesToStandardError) {
     PosixPlatformServices services(nullptr);
@@ -117,67 +114,6 @@ TEST(ApplicationFolder, IsTheFolderOfThisProgram) {
     EXPECT_NE(services.ApplicationFolder().back(), '/');
 }
 
-TEST(WorkingFolder, RoundTrip) {
-    WorkingFolderGuard guard;
-    TemporaryFolder folder;
-    std::filesystem::create_directory(folder / "with blank");
-    PosixPlatformServices services(nullptr);
-    const std::string before = services.GetWorkingFolder();
-    EXPECT_EQ(before, std::filesystem::current_path().string());
-
-    services.SetWorkingFolder(folder / "with blank");
-    EXPECT_EQ(services.GetWorkingFolder(), folder / "with blank");
-    EXPECT_EQ(std::filesystem::current_path().string(), folder / "with blank");
-    services.SetWorkingFolder(before);
-    EXPECT_EQ(services.GetWorkingFolder(), before);
-}
-
-struct SetFolderCase {
-    std::string name;
-    std::string relative;
-    int expectedNumber;
-    std::string expectedDescription;
-};
-
-class SetWorkingFolderFailure : public ::testing::TestWithParam<SetFolderCase> {};
-
-TEST_P(SetWorkingFolderFailure, RaisesAndKeepsTheFolder) {
-    WorkingFolderGuard guard;
-    TemporaryFolder folder;
-    WriteFile(folder / "plain", "x");
-    PosixPlatformServices services(nullptr);
-    services.SetWorkingFolder(folder.Path());
-    const std::string target =
-        GetParam().relative == "<empty>" ? std::string() : folder / GetParam().relative;
-    const RunTimeError error = ErrorOf([&] { services.SetWorkingFolder(target); });
-    EXPECT_EQ(error.Number(), GetParam().expectedNumber);
-    EXPECT_EQ(error.Description(), GetParam().expectedDescription);
-    EXPECT_EQ(services.GetWorkingFolder(), folder.Path());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SetWorkingFolderFailure,
-    ::testing::Values(SetFolderCase{"Missing", "missing", 76, "Path not found"},
-                      SetFolderCase{"MissingParent", "missing/deeper", 76, "Path not found"},
-                      SetFolderCase{"AFile", "plain", 76, "Path not found"},
-                      SetFolderCase{"BelowAFile", "plain/x", 76, "Path not found"},
-                      SetFolderCase{"Empty", "<empty>", 76, "Path not found"}),
-    testing::NameOfCase());
-
-TEST(WorkingFolder, RemovedWorkingFolderCannotBeRead) {
-    WorkingFolderGuard guard;
-    PosixPlatformServices services(nullptr);
-    std::string removed;
-    {
-        TemporaryFolder folder;
-        removed = folder.Path();
-        services.SetWorkingFolder(folder.Path());
-    }
-    ASSERT_FALSE(std::filesystem::exists(removed));
-    const RunTimeError error = ErrorOf([&] { (void)services.GetWorkingFolder(); });
-    EXPECT_EQ(error.Number(), 76);
-}
-
 // ---- Process start ---------------------------------------------------------------------------
 
 // Waits (boundedly) for a file another process writes, and returns its contents.
@@ -192,24 +128,23 @@ std::string AwaitFile(const std::string& path, const std::string& doneMarker) {
     return "(timed out waiting for " + path + ")";
 }
 
-TEST(StartProcess, StartsInItsOwnSessionWithNullStreamsInTheWorkingFolder) {
-    WorkingFolderGuard guard;
+TEST(StartProcessInFolder, StartsInItsOwnSessionWithNullStreamsInTheFolder) {
     TemporaryFolder folder;
     std::filesystem::create_directory(folder / "app folder");
     const std::string record = folder / "record.txt";
     PosixPlatformServices services(nullptr);
-    services.SetWorkingFolder(folder / "app folder");
 
     // A descriptor of ours without close-on-exec must not reach the child.
     const int leaked = ::open("/dev/zero", O_RDONLY);
     ASSERT_GE(leaked, 3);
     // sh is looked up on PATH; the quoted argument reaches it whole. It writes down what it
     // knows of itself, then waits (boundedly) so that its descriptors can be looked at.
-    services.StartProcess(
+    services.StartProcessInFolder(
         "sh -c \"r='" + record +
-        "'; set -- $(cut -d' ' -f1,6 /proc/$$/stat);"
-        " { echo pid=$1; echo sid=$2; echo cwd=$(pwd -P); echo end; } >$r.tmp; mv $r.tmp $r;"
-        " i=0; while [ ! -e $r.release ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\"");
+            "'; set -- $(cut -d' ' -f1,6 /proc/$$/stat);"
+            " { echo pid=$1; echo sid=$2; echo cwd=$(pwd -P); echo end; } >$r.tmp; mv $r.tmp $r;"
+            " i=0; while [ ! -e $r.release ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\"",
+        folder / "app folder");
     ::close(leaked);
 
     const std::string contents = AwaitFile(record, "end");
@@ -243,13 +178,15 @@ TEST(StartProcess, StartsInItsOwnSessionWithNullStreamsInTheWorkingFolder) {
     EXPECT_EQ(::waitpid(child, &status, 0), child);
 }
 
-TEST(StartProcess, ReturnsWithoutWaitingForTheProgram) {
+TEST(StartProcessInFolder, ReturnsWithoutWaitingForTheProgram) {
     TemporaryFolder folder;
     const std::string pidFile = folder / "pid";
     PosixPlatformServices services(nullptr);
     const auto start = std::chrono::steady_clock::now();
-    services.StartProcess("/bin/sh -c \"echo $$ >" + pidFile + ".tmp; echo end >>" + pidFile +
-                          ".tmp; mv " + pidFile + ".tmp " + pidFile + "; exec sleep 30\"");
+    services.StartProcessInFolder("/bin/sh -c \"echo $$ >" + pidFile + ".tmp; echo end >>" +
+                                      pidFile + ".tmp; mv " + pidFile + ".tmp " + pidFile +
+                                      "; exec sleep 30\"",
+                                  folder.Path());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
     const std::string contents = AwaitFile(pidFile, "end");
@@ -296,7 +233,8 @@ TEST(StartProcessInFolder, FolderThatCannotBeEnteredStartsNothing) {
     TemporaryFolder folder;
     WriteFile(folder / "plain", "x");
     PosixPlatformServices services(nullptr);
-    for (const std::string& target : {folder / "missing", folder / "plain", std::string()}) {
+    for (const std::string& target : {folder / "missing", folder / "missing/deeper",
+                                      folder / "plain", folder / "plain/x", std::string()}) {
         const RunTimeError error = ErrorOf([&] {
             services.StartProcessInFolder("sh -c \"touch " + (folder / "started") + "\"", target);
         });
@@ -314,9 +252,9 @@ struct StartFailure {
     std::string expectedDescription;
 };
 
-class StartProcessFailure : public ::testing::TestWithParam<StartFailure> {};
+class StartProcessInFolderFailure : public ::testing::TestWithParam<StartFailure> {};
 
-TEST_P(StartProcessFailure, RaisesTheError) {
+TEST_P(StartProcessInFolderFailure, RaisesTheError) {
     TemporaryFolder folder;
     WriteFile(folder / "not-executable", "#!/bin/sh\n");
     ASSERT_EQ(::chmod((folder / "not-executable").c_str(), 0644), 0);
@@ -325,13 +263,14 @@ TEST_P(StartProcessFailure, RaisesTheError) {
         commandLine.replace(at, 8, folder.Path());
     }
     PosixPlatformServices services(nullptr);
-    const RunTimeError error = ErrorOf([&] { services.StartProcess(commandLine); });
+    const RunTimeError error =
+        ErrorOf([&] { services.StartProcessInFolder(commandLine, folder.Path()); });
     EXPECT_EQ(error.Number(), GetParam().expectedNumber);
     EXPECT_EQ(error.Description(), GetParam().expectedDescription);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, StartProcessFailure,
+    Cases, StartProcessInFolderFailure,
     ::testing::Values(
         StartFailure{"MissingOnPath", "pellatone-no-such-program -classpath x", 53,
                      "File not found"},

@@ -116,6 +116,10 @@ std::vector<std::unique_ptr<testing::ImportPatch>> InterceptFileCalls() {
 // Everything under a folder: relative path -> content, or "/" for a folder.
 using Tree = std::map<fs::path, std::string>;
 
+// The four extension files where the runtime holds them; GsmModemJar holds them by name.
+const std::array<fs::path, 4> kExtensionFiles{L"lib\\ext\\Comm.jar", L"lib\\javax.comm.properties",
+                                              L"bin\\Win32com.dll", L"lib\\ext\\jdc.jar"};
+
 Tree TreeOf(const fs::path& folder) {
     Tree tree;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
@@ -145,7 +149,7 @@ public:
             for (std::size_t index = 0; index < content.size(); ++index) {
                 content[index] = static_cast<char>((index * 131 + row * 7) % 251);
             }
-            WriteFile(kFolder / std::string(kCommExtensionPlan[row].sourceName), content);
+            WriteFile(kFolder / kExtensionFiles[row].filename(), content);
         }
         ::SetFileAttributesW((kFolder / L"Win32com.dll").c_str(), FILE_ATTRIBUTE_READONLY);
         tree = TreeOf(kRoot);
@@ -157,9 +161,8 @@ public:
     // A runtime with all four files, as a clean installation leaves it.
     [[nodiscard]] Tree Installed() const {
         Tree installed{{"jre", "/"}, {"jre\\bin", "/"}, {"jre\\lib", "/"}, {"jre\\lib\\ext", "/"}};
-        for (const CommExtensionFile& file : kCommExtensionPlan) {
-            installed[fs::path("jre") / std::string(file.testedSuffix.substr(1))] =
-                tree.at(fs::path("GsmModemJar") / std::string(file.sourceName));
+        for (const fs::path& file : kExtensionFiles) {
+            installed[fs::path("jre") / file] = tree.at(fs::path("GsmModemJar") / file.filename());
         }
         return installed;
     }
@@ -248,7 +251,7 @@ Outcome Install(const SourceFolder& sources, int failAt, DWORD error) {
     if (messages.empty()) {
         if (runtime != installed) run.problems.emplace_back("left files uncopied without a word");
     } else if (messages.size() != 2 || messages[0].rfind(ClassicText(error), 0) != 0 ||
-               messages[1] != kCopyingJarFailedMessage) {
+               messages[1] != "Error While Copying JAR File") {
         std::string shown;
         for (const std::string& message : messages) shown += " [" + message + "]";
         run.problems.push_back("messages" + shown);

@@ -34,45 +34,52 @@ TEST_F(Win32PlatformServicesTest, ApplicationFolderHoldsTheRunningProgram) {
         << applicationFolder;
 }
 
-TEST_F(Win32PlatformServicesTest, WorkingFolderRoundTrips) {
-    const std::string before = platform->GetWorkingFolder();
-    EXPECT_EQ(fs::u8path(before), fs::current_path());
-    platform->SetWorkingFolder(Utf8(folder.Path()));
-    EXPECT_EQ(platform->GetWorkingFolder(), Utf8(folder.Path()));
-    EXPECT_TRUE(fs::equivalent(fs::current_path(), folder.Path()));
-    platform->SetWorkingFolder(before);
-    EXPECT_EQ(platform->GetWorkingFolder(), before);
+// cmd.exe comes with every Windows (and Wine); it leaves a trace of its working folder.
+TEST_F(Win32PlatformServicesTest, StartsAProgramInTheFolderWithoutWaitingAndKeepsOurs) {
+    const fs::path ours = fs::current_path();
+    platform->StartProcessInFolder("cmd.exe /c cd > started-here.txt", Utf8(folder.Path()));
+    EXPECT_EQ(fs::current_path(), ours);
+    const fs::path trace = folder.Path() / L"started-here.txt";
+    for (int i = 0; i < 200 && testing::ReadFile(trace).empty(); ++i) Sleep(50);
+    EXPECT_EQ(testing::ReadFile(trace), Utf8(folder.Path()) + "\r\n");
 }
 
-TEST_F(Win32PlatformServicesTest, WorkingFolderKeepsAUtf8Name) {
+// Both folders named in UTF-8 come through: the started one and ours, made current again.
+TEST_F(Win32PlatformServicesTest, FoldersKeepTheirUtf8Names) {
+    const fs::path ours = folder.Path() / L"Gr\u00FC\u00DFe";
     const fs::path named = folder.Path() / L"Gr\u00FC\u00DFe App";
+    fs::create_directory(ours);
     fs::create_directory(named);
-    platform->SetWorkingFolder(Utf8(folder.Path()) +
-                               "\\Gr\xC3\xBC\xC3\x9F"
-                               "e App");
-    EXPECT_EQ(platform->GetWorkingFolder(), Utf8(named));
+    fs::current_path(ours);
+    platform->StartProcessInFolder("cmd.exe /c echo x> started-here.txt", Utf8(folder.Path()) +
+                                                                              "\\Gr\xC3\xBC\xC3\x9F"
+                                                                              "e App");
+    EXPECT_EQ(fs::current_path(), ours);
+    for (int i = 0; i < 200 && testing::ReadFile(named / L"started-here.txt").empty(); ++i) {
+        Sleep(50);
+    }
+    EXPECT_EQ(testing::ReadFile(named / L"started-here.txt"), "x\r\n");
 }
 
-TEST_F(Win32PlatformServicesTest, SettingAMissingFolderIsPathNotFoundAndChangesNothing) {
-    const std::string before = platform->GetWorkingFolder();
-    const RunTimeError error =
-        ErrorOf([&] { platform->SetWorkingFolder(Utf8(folder.Path() / L"missing")); });
-    EXPECT_EQ(error.Number(), 76);
-    EXPECT_EQ(error.Description(), "Path not found");
-    EXPECT_EQ(platform->GetWorkingFolder(), before);
-}
-
-TEST_F(Win32PlatformServicesTest, SettingAFileAsFolderIsPathNotFound) {
+TEST_F(Win32PlatformServicesTest, AFolderThatCannotBeEnteredIsPathNotFoundAndStartsNothing) {
     testing::WriteFile(folder.Path() / L"plain.txt", "text");
-    const RunTimeError error =
-        ErrorOf([&] { platform->SetWorkingFolder(Utf8(folder.Path() / L"plain.txt")); });
-    EXPECT_EQ(error.Number(), 76);
+    const fs::path ours = fs::current_path();
+    for (const fs::path& target : {folder.Path() / L"missing", folder.Path() / L"plain.txt"}) {
+        const RunTimeError error = ErrorOf([&] {
+            platform->StartProcessInFolder("cmd.exe /c echo x> started-here.txt", Utf8(target));
+        });
+        EXPECT_EQ(error.Number(), 76) << Utf8(target);
+        EXPECT_EQ(error.Description(), "Path not found");
+        EXPECT_EQ(fs::current_path(), ours);
+    }
+    Sleep(300);
+    EXPECT_FALSE(fs::exists(ours / L"started-here.txt"));
 }
 
 TEST_F(Win32PlatformServicesTest, StartingAProgramThatIsNowhereIsFileNotFound) {
-    platform->SetWorkingFolder(Utf8(folder.Path()));
     const RunTimeError error = ErrorOf([&] {
-        platform->StartProcess("pellatone-no-such-program -classpath \"x\" VEXMORA.Frame11");
+        platform->StartProcessInFolder("pellatone-no-such-program -classpath \"x\" VEXMORA.Frame11",
+                                       Utf8(folder.Path()));
     });
     EXPECT_EQ(error.Number(), 53);
     EXPECT_EQ(error.Description(), "File not found");
@@ -80,18 +87,10 @@ TEST_F(Win32PlatformServicesTest, StartingAProgramThatIsNowhereIsFileNotFound) {
 
 TEST_F(Win32PlatformServicesTest, StartingAProgramInAMissingFolderFails) {
     const RunTimeError error = ErrorOf([&] {
-        platform->StartProcess(Utf8(folder.Path() / L"jre" / L"bin" / L"java.exe") + " -version");
+        platform->StartProcessInFolder(
+            Utf8(folder.Path() / L"jre" / L"bin" / L"java.exe") + " -version", Utf8(folder.Path()));
     });
     EXPECT_TRUE(error.Number() == 53 || error.Number() == 76) << error.Number();
-}
-
-TEST_F(Win32PlatformServicesTest, StartsAProgramInTheWorkingFolderWithoutWaiting) {
-    // cmd.exe comes with every Windows (and Wine); it leaves a trace of its working folder.
-    platform->SetWorkingFolder(Utf8(folder.Path()));
-    platform->StartProcess("cmd.exe /c cd > started-here.txt");
-    const fs::path trace = folder.Path() / L"started-here.txt";
-    for (int i = 0; i < 200 && testing::ReadFile(trace).empty(); ++i) Sleep(50);
-    EXPECT_EQ(testing::ReadFile(trace), Utf8(folder.Path()) + "\r\n");
 }
 
 }  // namespace

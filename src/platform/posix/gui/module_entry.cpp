@@ -35,10 +35,7 @@ void ShowBox(const char* text, std::size_t size, PellatoneGuiStatus* status) {
 int RunSplash(PellatoneGuiTimer1Tick tick, void* context, PellatoneGuiStatus* status) {
     bool shown = false;
     Guarded(status, [&] {
-        shown = RunFltkSplashWindow([&](SplashWindow& splash) {
-            // The program has kept its handler's error; the window goes, and with it the loop.
-            if (tick(context, &splash) != 0) splash.Unload();
-        });
+        shown = RunFltkSplashWindow([&](SplashWindow& splash) { tick(context, &splash); });
     });
     return shown ? 1 : 0;
 }

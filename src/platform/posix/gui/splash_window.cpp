@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <exception>
 #include <future>
 #include <memory>
 #include <span>
@@ -16,6 +15,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/platform_services.h"
 #include "platform/posix/gui/artwork.h"
 #include "platform/posix/gui/display.h"
 #include "platform/posix/gui/gif_picture.h"
@@ -150,7 +150,7 @@ public:
     void Load() {
         const ScreenPoint place = CentredOnWorkArea(splash::kClientWidth, splash::kClientHeight);
         frmSplash_ = std::make_unique<SplashFrame>(place.x, place.y, pictures_.picture);
-        frmSplash_->copy_label(std::string(splash::kCaption).c_str());
+        frmSplash_->copy_label(std::string(kApplicationTitle).c_str());
         frmSplash_->xclass("pellatone");
         std::array<const Fl_RGB_Image*, 2> icons = {&icon32Image_, &icon16Image_};
         frmSplash_->icons(icons.data(), static_cast<int>(icons.size()));
@@ -177,18 +177,10 @@ public:
         }
     }
 
-    // An error that left Timer1's handler; it goes on once the event loop has returned.
-    std::exception_ptr pendingError;
-
 private:
     static void Timer1(void* data) {
         auto* self = static_cast<FltkSplashWindow*>(data);
-        try {
-            self->onTimer1Tick_(*self);
-        } catch (...) {
-            self->pendingError = std::current_exception();
-            self->Unload();
-        }
+        self->onTimer1Tick_(*self);
     }
 
     static void Closed(Fl_Widget* /*window*/, void* data) {
@@ -222,7 +214,6 @@ bool RunFltkSplashWindow(const Timer1Handler& onTimer1Tick) {
     splashWindow.Load();
     Fl::run();
     splashWindow.Unload();
-    if (splashWindow.pendingError) std::rethrow_exception(splashWindow.pendingError);
     return true;
 }
 
