@@ -7,14 +7,17 @@ int main() {
     const std::unique_ptr<PlatformServices> platform = CreatePlatformServices();
     RunReportingUncaughtErrors(*platform, [&] {
         const std::unique_ptr<FileSystem> fileSystem = CreateFileSystem();
-        const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
-        StartupContext context{{*platform, *registry, *fileSystem, HostPathConvention()}, {}};
-        const auto onTimer1Tick = [&](SplashWindow& splash) {
-            RunReportingUncaughtErrors(*platform, [&] { RunStartupSequence(&splash, context); });
+        // The registry is made, and on Linux the installed runtimes looked up, only when the
+        // sequence runs: before the splash window, the look-up would hold it back.
+        const auto startUp = [&](SplashWindow* splash) {
+            const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
+            StartupContext context{{*platform, *registry, *fileSystem, HostPathConvention()}, {}};
+            RunStartupSequence(splash, context);
         };
-        if (!RunSplashWindow(onTimer1Tick)) {
-            RunStartupSequence(nullptr, context);
-        }
+        const auto onTimer1Tick = [&](SplashWindow& splash) {
+            RunReportingUncaughtErrors(*platform, [&] { startUp(&splash); });
+        };
+        if (!RunSplashWindow(onTimer1Tick)) startUp(nullptr);
     });
     return exit_status::kSuccess;
 }
