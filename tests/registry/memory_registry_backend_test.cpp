@@ -26,8 +26,7 @@ TEST(MemoryRegistryBackend, RefusesToCreateKeysItCouldNotOpen) {
                                                           {kHkeyLocalMachine, "\\SOFTWARE"},
                                                           {kHkeyLocalMachine, "SOFTWARE\\"}}) {
         SCOPED_TRACE(place.second);
-        const RunTimeError error =
-            ErrorOf([&] { backend->CreateKey(place.first, place.second); });
+        const RunTimeError error = ErrorOf([&] { backend->CreateKey(place.first, place.second); });
         EXPECT_EQ(error.Number(), 5);
         EXPECT_EQ(error.Description(), "Invalid procedure call or argument");
     }
