@@ -20,7 +20,7 @@
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
 #include "support/table_case.h"
-#include "temporary_folder.h"
+#include "support/temporary_folder.h"
 
 namespace pellatone {
 namespace {
@@ -157,7 +157,7 @@ TEST(StartProcessInFolder, StartsInItsOwnSessionWithNullStreamsInTheFolder) {
     const pid_t child = std::stoi(pidLine.substr(4));
     EXPECT_EQ(sidLine, "sid=" + std::to_string(child)) << contents;
     EXPECT_NE(::getsid(0), child);
-    EXPECT_NE(contents.find("cwd=" + (folder / "app folder") + "\n"), std::string::npos)
+    EXPECT_NE(contents.find("cwd=" + (folder / "app folder").string() + "\n"), std::string::npos)
         << contents;
 
     const std::string fdFolder = "/proc/" + std::to_string(child) + "/fd";
@@ -186,7 +186,7 @@ TEST(StartProcessInFolder, ReturnsWithoutWaitingForTheProgram) {
     services.StartProcessInFolder("/bin/sh -c \"echo $$ >" + pidFile + ".tmp; echo end >>" +
                                       pidFile + ".tmp; mv " + pidFile + ".tmp " + pidFile +
                                       "; exec sleep 30\"",
-                                  folder.Path());
+                                  folder.Path().string());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
     const std::string contents = AwaitFile(pidFile, "end");
@@ -212,8 +212,8 @@ TEST(StartProcessInFolder, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
     services.StartProcessInFolder("sh -c \"pwd -P >" + record + ".tmp; mv " + record + ".tmp " +
                                       record + "; echo end >>" + record + "\"",
                                   folder / "app \"folder\"");
-    EXPECT_EQ(AwaitFile(record, "end"), (folder / "app \"folder\"") + "\nend\n");
-    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd").string(), folder / "ours (deleted)");
+    EXPECT_EQ(AwaitFile(record, "end"), (folder / "app \"folder\"").string() + "\nend\n");
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd"), folder / "ours (deleted)");
 }
 
 TEST(StartProcessInFolder, AFailedStartLeavesOursAsItWas) {
@@ -233,10 +233,12 @@ TEST(StartProcessInFolder, FolderThatCannotBeEnteredStartsNothing) {
     TemporaryFolder folder;
     WriteFile(folder / "plain", "x");
     PosixPlatformServices services(nullptr);
-    for (const std::string& target : {folder / "missing", folder / "missing/deeper",
-                                      folder / "plain", folder / "plain/x", std::string()}) {
+    for (const std::filesystem::path& target :
+         {folder / "missing", folder / "missing/deeper", folder / "plain", folder / "plain/x",
+          std::filesystem::path()}) {
         const RunTimeError error = ErrorOf([&] {
-            services.StartProcessInFolder("sh -c \"touch " + (folder / "started") + "\"", target);
+            services.StartProcessInFolder("sh -c \"touch " + (folder / "started").string() + "\"",
+                                          target);
         });
         EXPECT_EQ(error.Number(), 76) << target;
         EXPECT_EQ(error.Description(), "Path not found");
@@ -260,11 +262,11 @@ TEST_P(StartProcessInFolderFailure, RaisesTheError) {
     ASSERT_EQ(::chmod((folder / "not-executable").c_str(), 0644), 0);
     std::string commandLine = GetParam().commandLine;
     if (const std::size_t at = commandLine.find("<folder>"); at != std::string::npos) {
-        commandLine.replace(at, 8, folder.Path());
+        commandLine.replace(at, 8, folder.Path().string());
     }
     PosixPlatformServices services(nullptr);
     const RunTimeError error =
-        ErrorOf([&] { services.StartProcessInFolder(commandLine, folder.Path()); });
+        ErrorOf([&] { services.StartProcessInFolder(commandLine, folder.Path().string()); });
     EXPECT_EQ(error.Number(), GetParam().expectedNumber);
     EXPECT_EQ(error.Description(), GetParam().expectedDescription);
 }

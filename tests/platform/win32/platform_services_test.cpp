@@ -6,7 +6,7 @@
 
 #include "platform/platform.h"
 #include "support/error_of.h"
-#include "temporary_folder.h"
+#include "support/temporary_folder.h"
 
 namespace pellatone {
 namespace {

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "support/table_case.h"
+#include "support/temporary_folder.h"
+
+// The behaviour every platform's file system shares, run against the one being built for; a
+// platform's own test adds its rows to these suites.
+namespace pellatone::file_system_test {
+
+// A source folder holding Comm.jar, and an empty destination folder; paths below are relative to
+// the test's folder, '/' for the separator.
+class FileSystemTest : public ::testing::Test {
+protected:
+    FileSystemTest();
+
+    testing::TemporaryFolder folder;
+    std::unique_ptr<FileSystem> fileSystem = CreateFileSystem();
+};
+
+struct ExistsCase {
+    const char* name;
+    const char* path;
+    bool exists;
+};
+
+class FileExists : public FileSystemTest, public ::testing::WithParamInterface<ExistsCase> {};
+
+// A copy that fails: what it raises, with the classic text and what it concerns, and that the
+// test's folder holds exactly what it held before. `prepare` sets the scene beyond the usual.
+struct CopyFailure {
+    const char* name;
+    const char* source;
+    const char* destination;
+    int number;
+    const char* text;
+    const char* concerning;
+    void (*prepare)(const testing::TemporaryFolder&) = nullptr;
+};
+
+class CopyFileFailure : public FileSystemTest, public ::testing::WithParamInterface<CopyFailure> {};
+
+}  // namespace pellatone::file_system_test
