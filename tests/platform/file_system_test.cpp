@@ -1,4 +1,4 @@
-#include "file_system_test.h"
+#include "native_test.h"
 
 #include <filesystem>
 #include <string>
@@ -6,7 +6,7 @@
 
 #include "support/error_of.h"
 
-namespace pellatone::file_system_test {
+namespace pellatone::native_test {
 
 using testing::PrintTo;
 using testing::ReadFile;
@@ -115,4 +115,4 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Path/File access error", "ext/Comm.jar", MakeFolderInTheWay}),
     testing::NameOfCase());
 
-}  // namespace pellatone::file_system_test
+}  // namespace pellatone::native_test

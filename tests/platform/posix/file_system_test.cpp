@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system_test.h"
+#include "platform/native_test.h"
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
 
-namespace pellatone::file_system_test {
+namespace pellatone::native_test {
 namespace {
 
 using testing::ErrorOf;
@@ -157,4 +157,4 @@ TEST_F(FileSystemTest, SignalDuringTheCopyEndsTheProgramWithoutLeavingAFile) {
 }
 
 }  // namespace
-}  // namespace pellatone::file_system_test
+}  // namespace pellatone::native_test

@@ -12,11 +12,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/native_test.h"
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
 #include "support/table_case.h"
@@ -216,37 +218,6 @@ TEST(StartProcessInFolder, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
     EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd"), folder / "ours (deleted)");
 }
 
-TEST(StartProcessInFolder, AFailedStartLeavesOursAsItWas) {
-    WorkingFolderGuard guard;
-    TemporaryFolder folder;
-    std::filesystem::create_directory(folder / "app");
-    std::filesystem::current_path(folder.Path());
-    PosixPlatformServices services(nullptr);
-    EXPECT_EQ(ErrorOf([&] {
-                  services.StartProcessInFolder("no-such-program-anywhere", folder / "app");
-              }).Number(),
-              53);
-    EXPECT_EQ(std::filesystem::current_path(), folder.Path());
-}
-
-TEST(StartProcessInFolder, FolderThatCannotBeEnteredStartsNothing) {
-    TemporaryFolder folder;
-    WriteFile(folder / "plain", "x");
-    PosixPlatformServices services(nullptr);
-    for (const std::filesystem::path& target :
-         {folder / "missing", folder / "missing/deeper", folder / "plain", folder / "plain/x",
-          std::filesystem::path()}) {
-        const RunTimeError error = ErrorOf([&] {
-            services.StartProcessInFolder("sh -c \"touch " + (folder / "started").string() + "\"",
-                                          target);
-        });
-        EXPECT_EQ(error.Number(), 76) << target;
-        EXPECT_EQ(error.Description(), "Path not found");
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_FALSE(std::filesystem::exists(folder / "started"));
-}
-
 struct StartFailure {
     std::string name;
     std::string commandLine;
@@ -274,8 +245,6 @@ TEST_P(StartProcessInFolderFailure, RaisesTheError) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartProcessInFolderFailure,
     ::testing::Values(
-        StartFailure{"MissingOnPath", "pellatone-no-such-program -classpath x", 53,
-                     "File not found"},
         StartFailure{"MissingPath", "/nonexistent/bin/java -version", 53, "File not found"},
         StartFailure{"QuotedMissingPath", "\"/no such/bin/java\" -version", 53, "File not found"},
         StartFailure{"EmptyCommandLine", "", 53, "File not found"},
@@ -285,4 +254,16 @@ INSTANTIATE_TEST_SUITE_P(
     testing::NameOfCase());
 
 }  // namespace
+
+namespace native_test {
+
+std::unique_ptr<PlatformServices> ServicesUnderTest() {
+    return std::make_unique<PosixPlatformServices>(nullptr);
+}
+
+std::string RecordFolderCommand(const std::string& record) {
+    return "sh -c \"pwd -P >'" + record + "'\"";
+}
+
+}  // namespace native_test
 }  // namespace pellatone

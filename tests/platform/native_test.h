@@ -9,9 +9,14 @@
 #include "support/table_case.h"
 #include "support/temporary_folder.h"
 
-// The behaviour every platform's file system shares, run against the one being built for; a
-// platform's own test adds its rows to these suites.
-namespace pellatone::file_system_test {
+// The behaviour every platform's file system and services share, run against the ones being built
+// for; a platform's own test adds its rows to these suites.
+namespace pellatone::native_test {
+
+// Given by each platform's own test: its services, and a command line that writes the folder it
+// runs in to the file `record`.
+std::unique_ptr<PlatformServices> ServicesUnderTest();
+std::string RecordFolderCommand(const std::string& record);
 
 // A source folder holding Comm.jar, and an empty destination folder; paths below are relative to
 // the test's folder, '/' for the separator.
@@ -45,4 +50,4 @@ struct CopyFailure {
 
 class CopyFileFailure : public FileSystemTest, public ::testing::WithParamInterface<CopyFailure> {};
 
-}  // namespace pellatone::file_system_test
+}  // namespace pellatone::native_test
