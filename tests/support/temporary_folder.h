@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace pellatone::testing {
@@ -34,6 +36,16 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& cont
 inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Waits (boundedly) for a file another process writes to hold `marker`; what it then holds.
+inline std::string AwaitFile(const std::filesystem::path& path, std::string_view marker) {
+    std::string contents;
+    for (int i = 0; i < 500 && contents.find(marker) == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        contents = ReadFile(path);
+    }
+    return contents;
 }
 
 // Everything under a folder: relative path -> content, "/" for a folder, "->" and its target for

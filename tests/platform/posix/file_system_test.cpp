@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/native_test.h"
+#include "platform/platform_test.h"
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
 
-namespace pellatone::native_test {
+namespace pellatone::platform_test {
 namespace {
 
 using testing::ErrorOf;
@@ -157,4 +157,4 @@ TEST_F(FileSystemTest, SignalDuringTheCopyEndsTheProgramWithoutLeavingAFile) {
 }
 
 }  // namespace
-}  // namespace pellatone::native_test
+}  // namespace pellatone::platform_test

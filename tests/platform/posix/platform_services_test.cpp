@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/native_test.h"
+#include "platform/platform_test.h"
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
 #include "support/table_case.h"
@@ -27,8 +27,8 @@
 namespace pellatone {
 namespace {
 
+using testing::AwaitFile;
 using testing::PrintTo;
-using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
@@ -117,18 +117,6 @@ TEST(ApplicationFolder, IsTheFolderOfThisProgram) {
 }
 
 // ---- Process start ---------------------------------------------------------------------------
-
-// Waits (boundedly) for a file another process writes, and returns its contents.
-std::string AwaitFile(const std::string& path, const std::string& doneMarker) {
-    for (int i = 0; i < 500; ++i) {
-        if (std::filesystem::exists(path)) {
-            const std::string contents = ReadFile(path);
-            if (contents.find(doneMarker) != std::string::npos) return contents;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return "(timed out waiting for " + path + ")";
-}
 
 TEST(StartProcessInFolder, StartsInItsOwnSessionWithNullStreamsInTheFolder) {
     TemporaryFolder folder;
@@ -255,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 
-namespace native_test {
+namespace platform_test {
 
 std::unique_ptr<PlatformServices> ServicesUnderTest() {
     return std::make_unique<PosixPlatformServices>(nullptr);
@@ -265,5 +253,5 @@ std::string RecordFolderCommand(const std::string& record) {
     return "sh -c \"pwd -P >'" + record + "'\"";
 }
 
-}  // namespace native_test
+}  // namespace platform_test
 }  // namespace pellatone

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/native_test.h"
+#include "platform/platform_test.h"
 #include "platform/win32/unique_resource.h"
 // The file-system interface has its own CopyFile; the W call is named in full where meant.
 #undef CopyFile
 
-namespace pellatone::native_test {
+namespace pellatone::platform_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -98,4 +98,4 @@ TEST_F(FileSystemTest, CopiesIntoAFolderLongerThanMaxPath) {
 }
 
 }  // namespace
-}  // namespace pellatone::native_test
+}  // namespace pellatone::platform_test

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/native_test.h"
+#include "platform/platform_test.h"
 #include "platform/platform.h"
 #include "support/error_of.h"
 #include "support/temporary_folder.h"
@@ -37,7 +37,7 @@ TEST(Win32PlatformServices, StartingAProgramInAMissingFolderFails) {
 
 }  // namespace
 
-namespace native_test {
+namespace platform_test {
 
 std::unique_ptr<PlatformServices> ServicesUnderTest() { return CreatePlatformServices(); }
 
@@ -46,5 +46,5 @@ std::string RecordFolderCommand(const std::string& record) {
     return "cmd.exe /c cd > \"" + record + "\"";
 }
 
-}  // namespace native_test
+}  // namespace platform_test
 }  // namespace pellatone

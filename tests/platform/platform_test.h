@@ -11,7 +11,7 @@
 
 // The behaviour every platform's file system and services share, run against the ones being built
 // for; a platform's own test adds its rows to these suites.
-namespace pellatone::native_test {
+namespace pellatone::platform_test {
 
 // Given by each platform's own test: its services, and a command line that writes the folder it
 // runs in to the file `record`.
@@ -50,4 +50,4 @@ struct CopyFailure {
 
 class CopyFileFailure : public FileSystemTest, public ::testing::WithParamInterface<CopyFailure> {};
 
-}  // namespace pellatone::native_test
+}  // namespace pellatone::platform_test

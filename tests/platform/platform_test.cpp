@@ -1,13 +1,17 @@
-#include "native_test.h"
+#include "platform_test.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/error_of.h"
 
-namespace pellatone::native_test {
+namespace pellatone::platform_test {
 
+namespace fs = std::filesystem;
+using testing::ErrorOf;
 using testing::PrintTo;
 using testing::ReadFile;
 using testing::Utf8;
@@ -15,8 +19,8 @@ using testing::WriteFile;
 using Strings = std::vector<std::string>;
 
 FileSystemTest::FileSystemTest() {
-    std::filesystem::create_directory(folder / "source");
-    std::filesystem::create_directory(folder / "ext");
+    fs::create_directory(folder / "source");
+    fs::create_directory(folder / "ext");
     WriteFile(folder / "source/Comm.jar", "comm archive contents");
 }
 
@@ -26,7 +30,7 @@ TEST_P(FileExists, IsTrueForAFileOnly) {
                   "source/Gr\xC3\xBC\xC3\x9F"
                   "e.jar",
               "jar");
-    std::filesystem::create_directory(folder / "source/lib");
+    fs::create_directory(folder / "source/lib");
     EXPECT_EQ(fileSystem->FileExists(Utf8(folder / GetParam().path)), GetParam().exists);
 }
 
@@ -87,7 +91,7 @@ TEST_P(CopyFileFailure, RaisesTheErrorAndLeavesNothingBehind) {
     const CopyFailure& c = GetParam();
     if (c.prepare != nullptr) c.prepare(folder);
     const testing::Tree before = testing::TreeOf(folder.Path());
-    const RunTimeError error = testing::ErrorOf(
+    const RunTimeError error = ErrorOf(
         [&] { fileSystem->CopyFile(Utf8(folder / c.source), Utf8(folder / c.destination)); });
     EXPECT_EQ(error.Number(), c.number);
     EXPECT_EQ(error.Description(), std::string(c.text) + ": " + Utf8(folder / c.concerning));
@@ -95,7 +99,7 @@ TEST_P(CopyFileFailure, RaisesTheErrorAndLeavesNothingBehind) {
 }
 
 void MakeFolderInTheWay(const testing::TemporaryFolder& folder) {
-    std::filesystem::create_directory(folder / "ext/Comm.jar");
+    fs::create_directory(folder / "ext/Comm.jar");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -115,4 +119,63 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Path/File access error", "ext/Comm.jar", MakeFolderInTheWay}),
     testing::NameOfCase());
 
-}  // namespace pellatone::native_test
+// Started from a current folder of ours with a UTF-8 name, which is made current again after.
+class ProcessStart : public ::testing::Test {
+protected:
+    ProcessStart() {
+        fs::create_directory(ours);
+        fs::current_path(ours);
+    }
+    ~ProcessStart() override { fs::current_path(remembered); }
+
+    // The first line the started program wrote, without its line break.
+    [[nodiscard]] std::string Recorded() const {
+        const std::string text = testing::AwaitFile(record, "\n");
+        return text.substr(0, text.find_first_of("\r\n"));
+    }
+
+    const fs::path remembered = fs::current_path();
+    testing::TemporaryFolder folder;
+    const fs::path ours = folder /
+                          "Gr\xC3\xBC\xC3\x9F"
+                          "e";
+    const fs::path record = folder / "record.txt";
+    std::unique_ptr<PlatformServices> platform = ServicesUnderTest();
+};
+
+TEST_F(ProcessStart, StartsInTheFolderWithoutWaitingAndKeepsOurs) {
+    const fs::path app = folder /
+                         "Gr\xC3\xBC\xC3\x9F"
+                         "e App";
+    fs::create_directory(app);
+    platform->StartProcessInFolder(RecordFolderCommand(Utf8(record)), Utf8(app));
+    EXPECT_EQ(fs::current_path(), ours);
+    EXPECT_EQ(Recorded(), Utf8(app));
+}
+
+TEST_F(ProcessStart, AFolderThatCannotBeEnteredIsPathNotFoundAndStartsNothing) {
+    testing::WriteFile(folder / "plain", "x");
+    for (const std::string& target :
+         {Utf8(folder / "missing"), Utf8(folder / "missing/deeper"), Utf8(folder / "plain"),
+          Utf8(folder / "plain/x"), std::string()}) {
+        const RunTimeError error = ErrorOf(
+            [&] { platform->StartProcessInFolder(RecordFolderCommand(Utf8(record)), target); });
+        EXPECT_EQ(error.Number(), 76) << target;
+        EXPECT_EQ(error.Description(), "Path not found");
+        EXPECT_EQ(fs::current_path(), ours);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(record));
+}
+
+TEST_F(ProcessStart, AProgramThatIsNowhereIsFileNotFound) {
+    const RunTimeError error = ErrorOf([&] {
+        platform->StartProcessInFolder("pellatone-no-such-program -classpath \"x\" VEXMORA.Frame11",
+                                       Utf8(folder.Path()));
+    });
+    EXPECT_EQ(error.Number(), 53);
+    EXPECT_EQ(error.Description(), "File not found");
+    EXPECT_EQ(fs::current_path(), ours);
+}
+
+}  // namespace pellatone::platform_test
