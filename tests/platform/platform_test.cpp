@@ -26,10 +26,7 @@ FileSystemTest::FileSystemTest() {
 
 TEST_P(FileExists, IsTrueForAFileOnly) {
     WriteFile(folder / "source/empty", "");
-    WriteFile(folder /
-                  "source/Gr\xC3\xBC\xC3\x9F"
-                  "e.jar",
-              "jar");
+    WriteFile(folder / "source/Gr\u00FC\u00DFe.jar", "jar");
     fs::create_directory(folder / "source/lib");
     EXPECT_EQ(fileSystem->FileExists(Utf8(folder / GetParam().path)), GetParam().exists);
 }
@@ -38,10 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, FileExists,
     ::testing::Values(ExistsCase{"File", "source/Comm.jar", true},
                       ExistsCase{"EmptyFile", "source/empty", true},
-                      ExistsCase{"Utf8Name",
-                                 "source/Gr\xC3\xBC\xC3\x9F"
-                                 "e.jar",
-                                 true},
+                      ExistsCase{"Utf8Name", "source/Gr\u00FC\u00DFe.jar", true},
                       ExistsCase{"Folder", "source/lib", false},
                       ExistsCase{"FolderWithItsSeparator", "source/lib/", false},
                       ExistsCase{"Missing", "source/jdc.jar", false},
@@ -82,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyCase{"ReplacingAnExistingFile", "javax.comm.properties", "new", "ext/",
                                "an old and much longer version of the file"},
                       CopyCase{"LargerThanABuffer", "big.bin", LargeContents(), "ext/"},
-                      CopyCase{"EmptyWithAUtf8Name", "\xE6\x97\xA5\xE6\x9C\xAC.dll", "", "ext/"},
+                      CopyCase{"EmptyWithAUtf8Name", "\u65E5\u672C.dll", "", "ext/"},
                       CopyCase{"IntoAFolderWithoutItsSeparator", "jdc.jar", "jdc", "ext"}),
     testing::NameOfCase());
 
@@ -119,34 +113,20 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Path/File access error", "ext/Comm.jar", MakeFolderInTheWay}),
     testing::NameOfCase());
 
-// Started from a current folder of ours with a UTF-8 name, which is made current again after.
-class ProcessStart : public ::testing::Test {
-protected:
-    ProcessStart() {
-        fs::create_directory(ours);
-        fs::current_path(ours);
-    }
-    ~ProcessStart() override { fs::current_path(remembered); }
+ProcessStart::ProcessStart() {
+    fs::create_directory(ours);
+    fs::current_path(ours);
+}
 
-    // The first line the started program wrote, without its line break.
-    [[nodiscard]] std::string Recorded() const {
-        const std::string text = testing::AwaitFile(record, "\n");
-        return text.substr(0, text.find_first_of("\r\n"));
-    }
+ProcessStart::~ProcessStart() { fs::current_path(remembered); }
 
-    const fs::path remembered = fs::current_path();
-    testing::TemporaryFolder folder;
-    const fs::path ours = folder /
-                          "Gr\xC3\xBC\xC3\x9F"
-                          "e";
-    const fs::path record = folder / "record.txt";
-    std::unique_ptr<PlatformServices> platform = ServicesUnderTest();
-};
+std::string ProcessStart::Recorded() const {
+    const std::string text = testing::AwaitFile(record, "\n");
+    return text.substr(0, text.find_first_of("\r\n"));
+}
 
 TEST_F(ProcessStart, StartsInTheFolderWithoutWaitingAndKeepsOurs) {
-    const fs::path app = folder /
-                         "Gr\xC3\xBC\xC3\x9F"
-                         "e App";
+    const fs::path app = folder / "Gr\u00FC\u00DFe App";
     fs::create_directory(app);
     platform->StartProcessInFolder(RecordFolderCommand(Utf8(record)), Utf8(app));
     EXPECT_EQ(fs::current_path(), ours);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -49,5 +50,21 @@ struct CopyFailure {
 };
 
 class CopyFileFailure : public FileSystemTest, public ::testing::WithParamInterface<CopyFailure> {};
+
+// Started from a current folder of ours with a UTF-8 name, which is made current again after.
+class ProcessStart : public ::testing::Test {
+protected:
+    ProcessStart();
+    ~ProcessStart() override;
+
+    // The first line the started program wrote to `record`, without its line break.
+    [[nodiscard]] std::string Recorded() const;
+
+    const std::filesystem::path remembered = std::filesystem::current_path();
+    testing::TemporaryFolder folder;
+    const std::filesystem::path ours = folder / "Gr\u00FC\u00DFe";
+    const std::filesystem::path record = folder / "record.txt";
+    std::unique_ptr<PlatformServices> platform = ServicesUnderTest();
+};
 
 }  // namespace pellatone::platform_test

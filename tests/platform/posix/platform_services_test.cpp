@@ -11,11 +11,9 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/platform_test.h"
@@ -27,24 +25,13 @@
 namespace pellatone {
 namespace {
 
+using platform_test::ProcessStart;
 using testing::AwaitFile;
 using testing::PrintTo;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
 using testing::ErrorOf;
-
-// Keeps the test program's working folder as it was.
-class WorkingFolderGuard {
-public:
-    WorkingFolderGuard() : saved_(std::filesystem::current_path()) {}
-    WorkingFolderGuard(const WorkingFolderGuard&) = delete;
-    WorkingFolderGuard& operator=(const WorkingFolderGuard&) = delete;
-    ~WorkingFolderGuard() { std::filesystem::current_path(saved_); }
-
-private:
-    std::filesystem::path saved_;
-};
 
 // ---- Headless messages -------------------------------------------------------------------
 
@@ -190,20 +177,16 @@ TEST(StartProcessInFolder, ReturnsWithoutWaitingForTheProgram) {
 
 // The process enters the folder itself: ours is never read or changed, so even one that was
 // removed under us does not stand in the way.
-TEST(StartProcessInFolder, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
-    WorkingFolderGuard guard;
-    TemporaryFolder folder;
+TEST_F(ProcessStart, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
     std::filesystem::create_directory(folder / "app \"folder\"");
-    std::filesystem::create_directory(folder / "ours");
-    std::filesystem::current_path(folder / "ours");
-    std::filesystem::remove(folder / "ours");
-    PosixPlatformServices services(nullptr);
-    const std::string record = folder / "record";
-    services.StartProcessInFolder("sh -c \"pwd -P >" + record + ".tmp; mv " + record + ".tmp " +
-                                      record + "; echo end >>" + record + "\"",
-                                  folder / "app \"folder\"");
-    EXPECT_EQ(AwaitFile(record, "end"), (folder / "app \"folder\"").string() + "\nend\n");
-    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd"), folder / "ours (deleted)");
+    std::filesystem::remove(ours);
+    const std::string recorded = folder / "recorded";
+    platform->StartProcessInFolder("sh -c \"pwd -P >" + recorded + ".tmp; mv " + recorded +
+                                       ".tmp " + recorded + "; echo end >>" + recorded + "\"",
+                                   folder / "app \"folder\"");
+    EXPECT_EQ(AwaitFile(recorded, "end"), (folder / "app \"folder\"").string() + "\nend\n");
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd").string(),
+              ours.string() + " (deleted)");
 }
 
 struct StartFailure {
