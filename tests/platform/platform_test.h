@@ -14,10 +14,10 @@
 // for; a platform's own test adds its rows to these suites.
 namespace pellatone::platform_test {
 
-// Given by each platform's own test: its services, and a command line that writes the folder it
-// runs in to the file `record`.
+// Given by each platform's own test: its services, and a command line that writes a line to
+// started-here.txt in the folder it runs in.
 std::unique_ptr<PlatformServices> ServicesUnderTest();
-std::string RecordFolderCommand(const std::string& record);
+extern const char* const kWriteHereCommand;
 
 // A source folder holding Comm.jar, and an empty destination folder; paths below are relative to
 // the test's folder, '/' for the separator.
@@ -57,13 +57,9 @@ protected:
     ProcessStart();
     ~ProcessStart() override;
 
-    // The first line the started program wrote to `record`, without its line break.
-    [[nodiscard]] std::string Recorded() const;
-
     const std::filesystem::path remembered = std::filesystem::current_path();
     testing::TemporaryFolder folder;
     const std::filesystem::path ours = folder / "Gr\u00FC\u00DFe";
-    const std::filesystem::path record = folder / "record.txt";
     std::unique_ptr<PlatformServices> platform = ServicesUnderTest();
 };
 

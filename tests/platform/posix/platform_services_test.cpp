@@ -207,15 +207,19 @@ TEST_P(StartProcessInFolderFailure, RaisesTheError) {
         commandLine.replace(at, 8, folder.Path().string());
     }
     PosixPlatformServices services(nullptr);
+    const std::filesystem::path ours = std::filesystem::current_path();
     const RunTimeError error =
         ErrorOf([&] { services.StartProcessInFolder(commandLine, folder.Path().string()); });
     EXPECT_EQ(error.Number(), GetParam().expectedNumber);
     EXPECT_EQ(error.Description(), GetParam().expectedDescription);
+    EXPECT_EQ(std::filesystem::current_path(), ours);  // unlike Windows, ours is never changed
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartProcessInFolderFailure,
     ::testing::Values(
+        StartFailure{"MissingOnPath", "pellatone-no-such-program -classpath x", 53,
+                     "File not found"},
         StartFailure{"MissingPath", "/nonexistent/bin/java -version", 53, "File not found"},
         StartFailure{"QuotedMissingPath", "\"/no such/bin/java\" -version", 53, "File not found"},
         StartFailure{"EmptyCommandLine", "", 53, "File not found"},
@@ -232,9 +236,7 @@ std::unique_ptr<PlatformServices> ServicesUnderTest() {
     return std::make_unique<PosixPlatformServices>(nullptr);
 }
 
-std::string RecordFolderCommand(const std::string& record) {
-    return "sh -c \"pwd -P >'" + record + "'\"";
-}
+const char* const kWriteHereCommand = "sh -c \"pwd > started-here.txt\"";
 
 }  // namespace platform_test
 }  // namespace pellatone
