@@ -13,6 +13,7 @@ namespace pellatone {
 namespace {
 
 namespace fs = std::filesystem;
+using platform_test::ProcessStart;
 using testing::Utf8;
 
 TEST(Win32PlatformServices, ApplicationFolderHoldsTheRunningProgram) {
@@ -24,11 +25,11 @@ TEST(Win32PlatformServices, ApplicationFolderHoldsTheRunningProgram) {
         << applicationFolder;
 }
 
-TEST(Win32PlatformServices, StartingAProgramInAMissingFolderFails) {
-    const testing::TemporaryFolder folder;
+// The fixture takes us back to our folder, which a failed start leaves elsewhere.
+TEST_F(ProcessStart, StartingAProgramInAMissingFolderFails) {
     const RunTimeError error = testing::ErrorOf([&] {
-        CreatePlatformServices()->StartProcessInFolder(
-            Utf8(folder / "jre/bin/java.exe") + " -version", Utf8(folder.Path()));
+        platform->StartProcessInFolder(Utf8(folder / "jre/bin/java.exe") + " -version",
+                                       Utf8(folder.Path()));
     });
     EXPECT_TRUE(error.Number() == 53 || error.Number() == 76) << error.Number();
 }
