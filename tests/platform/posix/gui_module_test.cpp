@@ -15,7 +15,7 @@
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
 #include "support/table_case.h"
-#include "temporary_folder.h"
+#include "support/temporary_folder.h"
 
 namespace pellatone {
 namespace {

@@ -11,38 +11,27 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "platform/platform_test.h"
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
 #include "support/table_case.h"
-#include "temporary_folder.h"
+#include "support/temporary_folder.h"
 
 namespace pellatone {
 namespace {
 
+using platform_test::ProcessStart;
+using testing::AwaitFile;
 using testing::PrintTo;
-using testing::ReadFile;
 using testing::TemporaryFolder;
 using testing::WriteFile;
 
 using testing::ErrorOf;
-
-// Keeps the test program's working folder as it was.
-class WorkingFolderGuard {
-public:
-    WorkingFolderGuard() : saved_(std::filesystem::current_path()) {}
-    WorkingFolderGuard(const WorkingFolderGuard&) = delete;
-    WorkingFolderGuard& operator=(const WorkingFolderGuard&) = delete;
-    ~WorkingFolderGuard() { std::filesystem::current_path(saved_); }
-
-private:
-    std::filesystem::path saved_;
-};
 
 // ---- Headless messages -------------------------------------------------------------------
 
@@ -116,18 +105,6 @@ TEST(ApplicationFolder, IsTheFolderOfThisProgram) {
 
 // ---- Process start ---------------------------------------------------------------------------
 
-// Waits (boundedly) for a file another process writes, and returns its contents.
-std::string AwaitFile(const std::string& path, const std::string& doneMarker) {
-    for (int i = 0; i < 500; ++i) {
-        if (std::filesystem::exists(path)) {
-            const std::string contents = ReadFile(path);
-            if (contents.find(doneMarker) != std::string::npos) return contents;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return "(timed out waiting for " + path + ")";
-}
-
 TEST(StartProcessInFolder, StartsInItsOwnSessionWithNullStreamsInTheFolder) {
     TemporaryFolder folder;
     std::filesystem::create_directory(folder / "app folder");
@@ -157,7 +134,7 @@ TEST(StartProcessInFolder, StartsInItsOwnSessionWithNullStreamsInTheFolder) {
     const pid_t child = std::stoi(pidLine.substr(4));
     EXPECT_EQ(sidLine, "sid=" + std::to_string(child)) << contents;
     EXPECT_NE(::getsid(0), child);
-    EXPECT_NE(contents.find("cwd=" + (folder / "app folder") + "\n"), std::string::npos)
+    EXPECT_NE(contents.find("cwd=" + (folder / "app folder").string() + "\n"), std::string::npos)
         << contents;
 
     const std::string fdFolder = "/proc/" + std::to_string(child) + "/fd";
@@ -186,7 +163,7 @@ TEST(StartProcessInFolder, ReturnsWithoutWaitingForTheProgram) {
     services.StartProcessInFolder("/bin/sh -c \"echo $$ >" + pidFile + ".tmp; echo end >>" +
                                       pidFile + ".tmp; mv " + pidFile + ".tmp " + pidFile +
                                       "; exec sleep 30\"",
-                                  folder.Path());
+                                  folder.Path().string());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
     const std::string contents = AwaitFile(pidFile, "end");
@@ -200,49 +177,16 @@ TEST(StartProcessInFolder, ReturnsWithoutWaitingForTheProgram) {
 
 // The process enters the folder itself: ours is never read or changed, so even one that was
 // removed under us does not stand in the way.
-TEST(StartProcessInFolder, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
-    WorkingFolderGuard guard;
-    TemporaryFolder folder;
+TEST_F(ProcessStart, StartsThereAndLeavesOursAsItWasEvenWhenOursIsGone) {
     std::filesystem::create_directory(folder / "app \"folder\"");
-    std::filesystem::create_directory(folder / "ours");
-    std::filesystem::current_path(folder / "ours");
-    std::filesystem::remove(folder / "ours");
-    PosixPlatformServices services(nullptr);
-    const std::string record = folder / "record";
-    services.StartProcessInFolder("sh -c \"pwd -P >" + record + ".tmp; mv " + record + ".tmp " +
-                                      record + "; echo end >>" + record + "\"",
-                                  folder / "app \"folder\"");
-    EXPECT_EQ(AwaitFile(record, "end"), (folder / "app \"folder\"") + "\nend\n");
-    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd").string(), folder / "ours (deleted)");
-}
-
-TEST(StartProcessInFolder, AFailedStartLeavesOursAsItWas) {
-    WorkingFolderGuard guard;
-    TemporaryFolder folder;
-    std::filesystem::create_directory(folder / "app");
-    std::filesystem::current_path(folder.Path());
-    PosixPlatformServices services(nullptr);
-    EXPECT_EQ(ErrorOf([&] {
-                  services.StartProcessInFolder("no-such-program-anywhere", folder / "app");
-              }).Number(),
-              53);
-    EXPECT_EQ(std::filesystem::current_path(), folder.Path());
-}
-
-TEST(StartProcessInFolder, FolderThatCannotBeEnteredStartsNothing) {
-    TemporaryFolder folder;
-    WriteFile(folder / "plain", "x");
-    PosixPlatformServices services(nullptr);
-    for (const std::string& target : {folder / "missing", folder / "missing/deeper",
-                                      folder / "plain", folder / "plain/x", std::string()}) {
-        const RunTimeError error = ErrorOf([&] {
-            services.StartProcessInFolder("sh -c \"touch " + (folder / "started") + "\"", target);
-        });
-        EXPECT_EQ(error.Number(), 76) << target;
-        EXPECT_EQ(error.Description(), "Path not found");
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_FALSE(std::filesystem::exists(folder / "started"));
+    std::filesystem::remove(ours);
+    const std::string recorded = folder / "recorded";
+    platform->StartProcessInFolder("sh -c \"pwd -P >" + recorded + ".tmp; mv " + recorded +
+                                       ".tmp " + recorded + "; echo end >>" + recorded + "\"",
+                                   folder / "app \"folder\"");
+    EXPECT_EQ(AwaitFile(recorded, "end"), (folder / "app \"folder\"").string() + "\nend\n");
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/cwd").string(),
+              ours.string() + " (deleted)");
 }
 
 struct StartFailure {
@@ -260,13 +204,15 @@ TEST_P(StartProcessInFolderFailure, RaisesTheError) {
     ASSERT_EQ(::chmod((folder / "not-executable").c_str(), 0644), 0);
     std::string commandLine = GetParam().commandLine;
     if (const std::size_t at = commandLine.find("<folder>"); at != std::string::npos) {
-        commandLine.replace(at, 8, folder.Path());
+        commandLine.replace(at, 8, folder.Path().string());
     }
     PosixPlatformServices services(nullptr);
+    const std::filesystem::path ours = std::filesystem::current_path();
     const RunTimeError error =
-        ErrorOf([&] { services.StartProcessInFolder(commandLine, folder.Path()); });
+        ErrorOf([&] { services.StartProcessInFolder(commandLine, folder.Path().string()); });
     EXPECT_EQ(error.Number(), GetParam().expectedNumber);
     EXPECT_EQ(error.Description(), GetParam().expectedDescription);
+    EXPECT_EQ(std::filesystem::current_path(), ours);  // unlike Windows, ours is never changed
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -283,4 +229,14 @@ INSTANTIATE_TEST_SUITE_P(
     testing::NameOfCase());
 
 }  // namespace
+
+namespace platform_test {
+
+std::unique_ptr<PlatformServices> ServicesUnderTest() {
+    return std::make_unique<PosixPlatformServices>(nullptr);
+}
+
+const char* const kWriteHereCommand = "sh -c \"pwd > started-here.txt\"";
+
+}  // namespace platform_test
 }  // namespace pellatone

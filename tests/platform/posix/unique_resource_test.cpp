@@ -43,23 +43,5 @@ TEST(UniqueFd, CloseReportsAFailedClose) {
     EXPECT_EQ(owner.Close(), 0);
 }
 
-int releases = 0;
-void CountRelease(int /*handle*/) noexcept { ++releases; }
-
-TEST(UniqueResource, ReleasesEachHandleOnceAndNeverTheEmptyOne) {
-    releases = 0;
-    {
-        UniqueResource<int, &CountRelease> owner(7);
-        owner.Reset(8);
-        EXPECT_EQ(releases, 1);
-        EXPECT_EQ(owner.Detach(), 8);
-        UniqueResource<int, &CountRelease> empty;
-    }
-    EXPECT_EQ(releases, 1);
-    UniqueResource<int, &CountRelease> owner(9);
-    EXPECT_EQ(owner.Close(), 0);
-    EXPECT_EQ(releases, 2);
-}
-
 }  // namespace
 }  // namespace pellatone

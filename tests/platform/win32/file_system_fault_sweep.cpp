@@ -26,14 +26,17 @@
 #include "platform/win32/system_error.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
-#include "temporary_folder.h"
+#include "support/temporary_folder.h"
 
 namespace pellatone {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::MakeWritable;
 using testing::ReadFile;
 using testing::TemporaryFolder;
+using testing::Tree;
+using testing::TreeOf;
 using testing::Utf8;
 using testing::WriteFile;
 
@@ -113,28 +116,9 @@ std::vector<std::unique_ptr<testing::ImportPatch>> InterceptFileCalls() {
     return patches;
 }
 
-// Everything under a folder: relative path -> content, or "/" for a folder.
-using Tree = std::map<fs::path, std::string>;
-
 // The four extension files where the runtime holds them; GsmModemJar holds them by name.
 const std::array<fs::path, 4> kExtensionFiles{L"lib\\ext\\Comm.jar", L"lib\\javax.comm.properties",
                                               L"bin\\Win32com.dll", L"lib\\ext\\jdc.jar"};
-
-Tree TreeOf(const fs::path& folder) {
-    Tree tree;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        tree[entry.path().lexically_relative(folder)] =
-            entry.is_directory() ? "/" : ReadFile(entry.path());
-    }
-    return tree;
-}
-
-// Read-only files would outlive the folders they are in.
-void MakeWritable(const fs::path& folder) {
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-}
 
 // The extension's fixed source folder, C:\maradel\GsmModemJar\, with files of several sizes: one
 // empty, some longer than a copy's buffer, one read-only (its copies take the attribute along).
@@ -234,7 +218,6 @@ Outcome Install(const SourceFolder& sources, int failAt, DWORD error) {
         run.failed = injection.failed;
         messages = platform.messages;
         runtime = TreeOf(root.Path());
-        MakeWritable(root.Path());
     }
 
     const Tree installed = sources.Installed();

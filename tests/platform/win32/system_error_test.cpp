@@ -7,7 +7,13 @@
 namespace pellatone::win32 {
 namespace {
 
+// The file a refused write names.
+RunTimeError WriteError(DWORD code) {
+    return WriteErrorFromWin32(code, "C:\\jre\\lib\\ext\\Comm.jar");
+}
+
 struct ClassicMapping {
+    RunTimeError (*mapping)(DWORD);
     DWORD code;
     int number;
     const char* description;
@@ -16,58 +22,46 @@ struct ClassicMapping {
 class ClassicErrorTest : public ::testing::TestWithParam<ClassicMapping> {};
 
 TEST_P(ClassicErrorTest, MapsOntoTheClassicNumberAndText) {
-    const RunTimeError error = ErrorFromWin32(GetParam().code);
+    const RunTimeError error = GetParam().mapping(GetParam().code);
     EXPECT_EQ(error.Number(), GetParam().number);
     EXPECT_EQ(error.Description(), GetParam().description);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Win32Errors, ClassicErrorTest,
-    ::testing::Values(ClassicMapping{ERROR_FILE_NOT_FOUND, 53, "File not found"},
-                      ClassicMapping{ERROR_PATH_NOT_FOUND, 76, "Path not found"},
-                      ClassicMapping{ERROR_ACCESS_DENIED, 75, "Path/File access error"},
-                      ClassicMapping{ERROR_DISK_FULL, 61, "Disk full"},
-                      ClassicMapping{ERROR_HANDLE_DISK_FULL, 61, "Disk full"},
-                      ClassicMapping{ERROR_READ_FAULT, 57, "Device I/O error"},
-                      ClassicMapping{ERROR_WRITE_FAULT, 57, "Device I/O error"},
-                      ClassicMapping{ERROR_IO_DEVICE, 57, "Device I/O error"}));
+    ::testing::Values(ClassicMapping{ErrorFromWin32, ERROR_FILE_NOT_FOUND, 53, "File not found"},
+                      ClassicMapping{ErrorFromWin32, ERROR_PATH_NOT_FOUND, 76, "Path not found"},
+                      ClassicMapping{ErrorFromWin32, ERROR_ACCESS_DENIED, 75,
+                                     "Path/File access error"},
+                      ClassicMapping{ErrorFromWin32, ERROR_DISK_FULL, 61, "Disk full"},
+                      ClassicMapping{ErrorFromWin32, ERROR_HANDLE_DISK_FULL, 61, "Disk full"},
+                      ClassicMapping{ErrorFromWin32, ERROR_READ_FAULT, 57, "Device I/O error"},
+                      ClassicMapping{ErrorFromWin32, ERROR_WRITE_FAULT, 57, "Device I/O error"},
+                      ClassicMapping{ErrorFromWin32, ERROR_IO_DEVICE, 57, "Device I/O error"}));
 
-class FolderErrorTest : public ::testing::TestWithParam<ClassicMapping> {};
-
-TEST_P(FolderErrorTest, AMissingOrInvalidFolderIsPathNotFound) {
-    const RunTimeError error = FolderErrorFromWin32(GetParam().code);
-    EXPECT_EQ(error.Number(), GetParam().number);
-    EXPECT_EQ(error.Description(), GetParam().description);
-}
-
+// A missing or invalid folder is "Path not found".
 INSTANTIATE_TEST_SUITE_P(
-    Win32Errors, FolderErrorTest,
-    ::testing::Values(ClassicMapping{ERROR_FILE_NOT_FOUND, 76, "Path not found"},
-                      ClassicMapping{ERROR_PATH_NOT_FOUND, 76, "Path not found"},
-                      ClassicMapping{ERROR_DIRECTORY, 76, "Path not found"},
-                      ClassicMapping{ERROR_INVALID_NAME, 76, "Path not found"},
-                      ClassicMapping{ERROR_INVALID_DRIVE, 76, "Path not found"},
-                      ClassicMapping{ERROR_BAD_NETPATH, 76, "Path not found"},
-                      ClassicMapping{ERROR_ACCESS_DENIED, 75, "Path/File access error"},
-                      ClassicMapping{ERROR_DISK_FULL, 61, "Disk full"}));
-
-class WriteErrorTest : public ::testing::TestWithParam<ClassicMapping> {};
+    Folders, ClassicErrorTest,
+    ::testing::Values(
+        ClassicMapping{FolderErrorFromWin32, ERROR_FILE_NOT_FOUND, 76, "Path not found"},
+        ClassicMapping{FolderErrorFromWin32, ERROR_PATH_NOT_FOUND, 76, "Path not found"},
+        ClassicMapping{FolderErrorFromWin32, ERROR_DIRECTORY, 76, "Path not found"},
+        ClassicMapping{FolderErrorFromWin32, ERROR_INVALID_NAME, 76, "Path not found"},
+        ClassicMapping{FolderErrorFromWin32, ERROR_INVALID_DRIVE, 76, "Path not found"},
+        ClassicMapping{FolderErrorFromWin32, ERROR_BAD_NETPATH, 76, "Path not found"},
+        ClassicMapping{FolderErrorFromWin32, ERROR_ACCESS_DENIED, 75, "Path/File access error"},
+        ClassicMapping{FolderErrorFromWin32, ERROR_DISK_FULL, 61, "Disk full"}));
 
 // The classic text first, then the file; only a refused write says how to get the right to it.
-TEST_P(WriteErrorTest, NamesTheFileAndForARefusalWhatToDo) {
-    const RunTimeError error = WriteErrorFromWin32(GetParam().code, "C:\\jre\\lib\\ext\\Comm.jar");
-    EXPECT_EQ(error.Number(), GetParam().number);
-    EXPECT_EQ(error.Description(), GetParam().description);
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Win32Errors, WriteErrorTest,
-    ::testing::Values(ClassicMapping{ERROR_ACCESS_DENIED, 75,
+    Writes, ClassicErrorTest,
+    ::testing::Values(ClassicMapping{WriteError, ERROR_ACCESS_DENIED, 75,
                                      "Path/File access error: C:\\jre\\lib\\ext\\Comm.jar\r\n"
                                      "Run Pellatone once as administrator to install the serial "
                                      "extension."},
-                      ClassicMapping{ERROR_DISK_FULL, 61, "Disk full: C:\\jre\\lib\\ext\\Comm.jar"},
-                      ClassicMapping{ERROR_WRITE_FAULT, 57,
+                      ClassicMapping{WriteError, ERROR_DISK_FULL, 61,
+                                     "Disk full: C:\\jre\\lib\\ext\\Comm.jar"},
+                      ClassicMapping{WriteError, ERROR_WRITE_FAULT, 57,
                                      "Device I/O error: C:\\jre\\lib\\ext\\Comm.jar"}));
 
 // Codes without a classic counterpart keep the system's own words.

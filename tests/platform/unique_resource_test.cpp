@@ -1,13 +1,33 @@
-#include "platform/win32/unique_resource.h"
+#include "platform/unique_resource.h"
 
 #include <gtest/gtest.h>
 
-namespace pellatone::win32 {
+namespace pellatone {
 namespace {
 
+// What was released: how many handles, and their sum.
+int releases = 0;
 int releasedSum = 0;
-void CountRelease(int handle) noexcept { releasedSum += handle; }
+void CountRelease(int handle) noexcept {
+    ++releases;
+    releasedSum += handle;
+}
 using CountedResource = UniqueResource<int, &CountRelease>;
+
+TEST(UniqueResource, ReleasesEachHandleOnceAndNeverTheEmptyOne) {
+    releases = 0;
+    {
+        CountedResource owner(7);
+        owner.Reset(8);
+        EXPECT_EQ(releases, 1);
+        EXPECT_EQ(owner.Detach(), 8);
+        CountedResource empty;
+    }
+    EXPECT_EQ(releases, 1);
+    CountedResource owner(9);
+    EXPECT_EQ(owner.Close(), 0);
+    EXPECT_EQ(releases, 2);
+}
 
 TEST(UniqueResource, ReceiveReleasesWhatWasOwnedAndTakesTheNewHandle) {
     releasedSum = 0;
@@ -33,4 +53,4 @@ TEST(UniqueResource, DetachedHandleIsNotReleased) {
 }
 
 }  // namespace
-}  // namespace pellatone::win32
+}  // namespace pellatone
