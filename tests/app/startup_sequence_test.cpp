@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,15 @@ protected:
     void Tick() {
         RunReportingUncaughtErrors(platform, [&] { RunStartupSequence(&splash, context); });
     }
+    // The status the tick ended the program with, if it did.
+    std::optional<int> TickToTheEnd() {
+        try {
+            Tick();
+        } catch (const ProgramEnded& ended) {
+            return ended.exitStatus;
+        }
+        return std::nullopt;
+    }
     [[nodiscard]] std::string ExpectedCommandLine() const {
         return BuildServerCommandLine(context.JavaHomeFolder, "C:\\app", PathConvention::kWindows);
     }
@@ -73,12 +83,7 @@ TEST_F(StartupSequenceTest, HeadlessRunHasNoWindowToUnload) {
 
 TEST_F(StartupSequenceTest, NoJavaRuntimeEndsTheProgramBeforeAnythingStarts) {
     registry.subKeys.clear();
-    try {
-        Tick();
-        FAIL() << "the program did not end";
-    } catch (const ProgramEnded& ended) {
-        EXPECT_EQ(ended.exitStatus, exit_status::kNoJavaRuntime);
-    }
+    ASSERT_EQ(TickToTheEnd(), exit_status::kNoJavaRuntime);
     EXPECT_EQ(log.back(), "end program: 2");
     EXPECT_THAT(platform.startedCommandLines, ::testing::IsEmpty());
     EXPECT_THAT(log, ::testing::Not(::testing::Contains("get working folder")));
@@ -111,12 +116,7 @@ class StartupSequenceFailure : public StartupSequenceTest,
 TEST_P(StartupSequenceFailure, IsReportedAsUncaughtAndEndsTheProgram) {
     const FailureCase& c = GetParam();
     c.arrange(platform);
-    try {
-        Tick();
-        FAIL() << "the program did not end";
-    } catch (const ProgramEnded& ended) {
-        EXPECT_EQ(ended.exitStatus, exit_status::kUncaughtError);
-    }
+    ASSERT_EQ(TickToTheEnd(), exit_status::kUncaughtError);
     EXPECT_EQ(log.front(), "unload splash");
     EXPECT_EQ(log[log.size() - 2], "uncaught error: " + c.report);
     EXPECT_EQ(platform.startedCommandLines.size(), c.started ? 1U : 0U);
