@@ -8,29 +8,22 @@
 #include <vector>
 
 #include "app/launch/server_command_line.h"
-#include "support/fake_file_system.h"
-#include "support/fake_platform.h"
-#include "support/fake_registry.h"
+#include "support/fakes.h"
 #include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::FakeFileSystem;
 using testing::FakePlatform;
-using testing::FakeRegistry;
+using testing::Fakes;
 using testing::FakeSplashWindow;
 using ::testing::HasSubstr;
 using testing::PrintTo;
 using testing::ProgramEnded;
 
-class StartupSequenceTest : public ::testing::Test {
+class StartupSequenceTest : public Fakes, public ::testing::Test {
 protected:
-    std::vector<std::string> log;
-    FakePlatform platform{log};
-    FakeRegistry registry{log};
-    FakeFileSystem fileSystem{log};
     FakeSplashWindow splash{log};
     StartupContext context{{platform, registry, fileSystem, PathConvention::kWindows}, {}};
 

@@ -14,9 +14,7 @@
 
 #include "java_runtime/mod_main.h"
 #include "support/comma_locale.h"
-#include "support/fake_file_system.h"
-#include "support/fake_platform.h"
-#include "support/fake_registry.h"
+#include "support/fakes.h"
 #include "support/table_case.h"
 
 namespace pellatone {
@@ -25,9 +23,7 @@ namespace {
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using testing::FakeFileSystem;
-using testing::FakePlatform;
-using testing::FakeRegistry;
+using testing::Fakes;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using testing::PrintTo;
@@ -58,12 +54,8 @@ std::string Copy(const std::string& source, const std::string& folder) {
 const std::string kEndNoJava = "end program: 2";
 
 // Public, so the table's arrangements can reach the fakes.
-class FindJavaRuntimeTest : public ::testing::Test {
+class FindJavaRuntimeTest : public Fakes, public ::testing::Test {
 public:
-    std::vector<std::string> log;
-    FakePlatform platform{log};
-    FakeRegistry registry{log};
-    FakeFileSystem fileSystem{log};
     JavaRuntimeServices services{platform, registry, fileSystem, PathConvention::kWindows};
     std::string JavaHomeFolder = "C:\\left over";
     std::optional<int> endedWith;

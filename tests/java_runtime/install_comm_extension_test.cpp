@@ -7,18 +7,14 @@
 #include <vector>
 
 #include "java_runtime/mod_main.h"
-#include "support/fake_file_system.h"
-#include "support/fake_platform.h"
-#include "support/fake_registry.h"
+#include "support/fakes.h"
 #include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::FakeFileSystem;
-using testing::FakePlatform;
-using testing::FakeRegistry;
+using testing::Fakes;
 using ::testing::IsEmpty;
 using testing::PrintTo;
 
@@ -64,14 +60,6 @@ const Layout kPosixLayout{
      "/opt/maradel/GsmModemJar/Win32com.dll", "/opt/maradel/GsmModemJar/jdc.jar"}};
 
 const std::string kCopyError = "Error While Copying JAR File";
-
-// The fakes, sharing one log.
-struct Fakes {
-    std::vector<std::string> log;
-    FakePlatform platform{log};
-    FakeRegistry registry{log};
-    FakeFileSystem fileSystem{log};
-};
 
 class InstallCommExtensionTest : public Fakes, public ::testing::TestWithParam<Layout> {
 protected:
