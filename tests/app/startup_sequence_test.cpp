@@ -138,17 +138,15 @@ TEST(UncaughtErrorReport, NamesTheNumberThenABlankLineThenTheDescription) {
               "Run-time error '1001':\r\n\r\nUnsupported value type");
 }
 
-TEST(RunReportingUncaughtErrors, ReportsOtherExceptionsToo) {
-    std::vector<std::string> log;
-    FakePlatform platform{log};
+class RunReportingUncaughtErrorsTest : public Fakes, public ::testing::Test {};
+
+TEST_F(RunReportingUncaughtErrorsTest, ReportsOtherExceptionsToo) {
     EXPECT_THROW(RunReportingUncaughtErrors(platform, [] { throw std::logic_error("boom"); }),
                  ProgramEnded);
     EXPECT_THAT(log, ElementsAre(HasSubstr("Run-time error '51':\r\n\r\nboom"), "end program: 1"));
 }
 
-TEST(RunReportingUncaughtErrors, LetsAnOrderlyEndPassUntouched) {
-    std::vector<std::string> log;
-    FakePlatform platform{log};
+TEST_F(RunReportingUncaughtErrorsTest, LetsAnOrderlyEndPassUntouched) {
     EXPECT_THROW(RunReportingUncaughtErrors(platform, [&] { platform.EndProgram(2); }),
                  ProgramEnded);
     EXPECT_THAT(log, ElementsAre("end program: 2"));
