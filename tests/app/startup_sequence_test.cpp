@@ -3,33 +3,27 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/launch/server_command_line.h"
-#include "support/fake_file_system.h"
-#include "support/fake_platform.h"
-#include "support/fake_registry.h"
+#include "support/fakes.h"
 #include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::FakeFileSystem;
 using testing::FakePlatform;
-using testing::FakeRegistry;
+using testing::Fakes;
 using testing::FakeSplashWindow;
 using ::testing::HasSubstr;
 using testing::PrintTo;
 using testing::ProgramEnded;
 
-class StartupSequenceTest : public ::testing::Test {
+class StartupSequenceTest : public Fakes, public ::testing::Test {
 protected:
-    std::vector<std::string> log;
-    FakePlatform platform{log};
-    FakeRegistry registry{log};
-    FakeFileSystem fileSystem{log};
     FakeSplashWindow splash{log};
     StartupContext context{{platform, registry, fileSystem, PathConvention::kWindows}, {}};
 
@@ -45,6 +39,15 @@ protected:
     // Runs Timer1's handler the way the entry does, reporting uncaught errors.
     void Tick() {
         RunReportingUncaughtErrors(platform, [&] { RunStartupSequence(&splash, context); });
+    }
+    // The status the tick ended the program with, if it did.
+    std::optional<int> TickToTheEnd() {
+        try {
+            Tick();
+        } catch (const ProgramEnded& ended) {
+            return ended.exitStatus;
+        }
+        return std::nullopt;
     }
     [[nodiscard]] std::string ExpectedCommandLine() const {
         return BuildServerCommandLine(context.JavaHomeFolder, "C:\\app", PathConvention::kWindows);
@@ -73,12 +76,7 @@ TEST_F(StartupSequenceTest, HeadlessRunHasNoWindowToUnload) {
 
 TEST_F(StartupSequenceTest, NoJavaRuntimeEndsTheProgramBeforeAnythingStarts) {
     registry.subKeys.clear();
-    try {
-        Tick();
-        FAIL() << "the program did not end";
-    } catch (const ProgramEnded& ended) {
-        EXPECT_EQ(ended.exitStatus, exit_status::kNoJavaRuntime);
-    }
+    ASSERT_EQ(TickToTheEnd(), exit_status::kNoJavaRuntime);
     EXPECT_EQ(log.back(), "end program: 2");
     EXPECT_THAT(platform.startedCommandLines, ::testing::IsEmpty());
     EXPECT_THAT(log, ::testing::Not(::testing::Contains("get working folder")));
@@ -111,12 +109,7 @@ class StartupSequenceFailure : public StartupSequenceTest,
 TEST_P(StartupSequenceFailure, IsReportedAsUncaughtAndEndsTheProgram) {
     const FailureCase& c = GetParam();
     c.arrange(platform);
-    try {
-        Tick();
-        FAIL() << "the program did not end";
-    } catch (const ProgramEnded& ended) {
-        EXPECT_EQ(ended.exitStatus, exit_status::kUncaughtError);
-    }
+    ASSERT_EQ(TickToTheEnd(), exit_status::kUncaughtError);
     EXPECT_EQ(log.front(), "unload splash");
     EXPECT_EQ(log[log.size() - 2], "uncaught error: " + c.report);
     EXPECT_EQ(platform.startedCommandLines.size(), c.started ? 1U : 0U);
@@ -145,17 +138,15 @@ TEST(UncaughtErrorReport, NamesTheNumberThenABlankLineThenTheDescription) {
               "Run-time error '1001':\r\n\r\nUnsupported value type");
 }
 
-TEST(RunReportingUncaughtErrors, ReportsOtherExceptionsToo) {
-    std::vector<std::string> log;
-    FakePlatform platform{log};
+class RunReportingUncaughtErrorsTest : public Fakes, public ::testing::Test {};
+
+TEST_F(RunReportingUncaughtErrorsTest, ReportsOtherExceptionsToo) {
     EXPECT_THROW(RunReportingUncaughtErrors(platform, [] { throw std::logic_error("boom"); }),
                  ProgramEnded);
     EXPECT_THAT(log, ElementsAre(HasSubstr("Run-time error '51':\r\n\r\nboom"), "end program: 1"));
 }
 
-TEST(RunReportingUncaughtErrors, LetsAnOrderlyEndPassUntouched) {
-    std::vector<std::string> log;
-    FakePlatform platform{log};
+TEST_F(RunReportingUncaughtErrorsTest, LetsAnOrderlyEndPassUntouched) {
     EXPECT_THROW(RunReportingUncaughtErrors(platform, [&] { platform.EndProgram(2); }),
                  ProgramEnded);
     EXPECT_THAT(log, ElementsAre("end program: 2"));

@@ -7,18 +7,14 @@
 #include <vector>
 
 #include "java_runtime/mod_main.h"
-#include "support/fake_file_system.h"
-#include "support/fake_platform.h"
-#include "support/fake_registry.h"
+#include "support/fakes.h"
 #include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::FakeFileSystem;
-using testing::FakePlatform;
-using testing::FakeRegistry;
+using testing::Fakes;
 using ::testing::IsEmpty;
 using testing::PrintTo;
 
@@ -65,12 +61,8 @@ const Layout kPosixLayout{
 
 const std::string kCopyError = "Error While Copying JAR File";
 
-class InstallCommExtensionTest : public ::testing::TestWithParam<Layout> {
+class InstallCommExtensionTest : public Fakes, public ::testing::TestWithParam<Layout> {
 protected:
-    std::vector<std::string> log;
-    FakePlatform platform{log};
-    FakeRegistry registry{log};
-    FakeFileSystem fileSystem{log};
     JavaRuntimeServices services{platform, registry, fileSystem, GetParam().convention};
     const Layout& layout = GetParam();
 
@@ -160,11 +152,9 @@ TEST_P(InstallCommExtensionTest, FailingExistenceTestStopsTheInstallation) {
 INSTANTIATE_TEST_SUITE_P(BothConventions, InstallCommExtensionTest,
                          ::testing::Values(kWindowsLayout, kPosixLayout), testing::NameOfCase());
 
-TEST(InstallCommExtension, TrailingBackslashGivesDoubledBackslashes) {
-    std::vector<std::string> log;
-    FakePlatform platform{log};
-    FakeRegistry registry{log};
-    FakeFileSystem fileSystem{log};
+class InstallCommExtensionWindows : public Fakes, public ::testing::Test {};
+
+TEST_F(InstallCommExtensionWindows, TrailingBackslashGivesDoubledBackslashes) {
     fileSystem.files = {"C:\\jre\\\\lib\\ext\\Comm.jar", "C:\\jre\\\\lib\\javax.comm.properties",
                         "C:\\jre\\\\bin\\Win32com.dll"};
     fileSystem.files.insert("C:\\maradel\\GsmModemJar\\jdc.jar");
@@ -179,17 +169,8 @@ TEST(InstallCommExtension, TrailingBackslashGivesDoubledBackslashes) {
 }
 
 // A file layer failing with something other than the program's own error is still reported here.
-class ThrowingFileSystem : public FakeFileSystem {
-public:
-    using FakeFileSystem::FakeFileSystem;
-    bool FileExists(const std::string&) override { throw std::runtime_error("stream broke"); }
-};
-
-TEST(InstallCommExtension, NeverPassesAnErrorBack) {
-    std::vector<std::string> log;
-    FakePlatform platform{log};
-    FakeRegistry registry{log};
-    ThrowingFileSystem fileSystem{log};
+TEST_F(InstallCommExtensionWindows, NeverPassesAnErrorBack) {
+    fileSystem.onFileExists = [](const std::string&) { throw std::runtime_error("stream broke"); };
     EXPECT_NO_THROW(InstallCommExtension({platform, registry, fileSystem, PathConvention::kWindows},
                                          "C:\\jre"));
     EXPECT_THAT(platform.messages, ElementsAre("stream broke", kCopyError));

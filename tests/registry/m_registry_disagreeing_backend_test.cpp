@@ -183,17 +183,17 @@ TEST(DisagreeingReplies, NeverReachBeyondTheBuffer) {
     std::uniform_int_distribution<int> anyStatus(0, 3);
     const RegistryStatus statuses[] = {0, 234, 2, 5};
     for (int round = 0; round < 3000; ++round) {
-        auto script = std::make_unique<ScriptedBackend>();
-        ScriptedBackend& backend = *script;
+        OverScript over;
+        ScriptedBackend& backend = over.backend;
         for (int query = 0; query < 2; ++query) {
             ByteArray bytes(anySize(random));
             for (auto& byte : bytes) byte = static_cast<std::uint8_t>(anyByte(random));
             backend.replies.push_back(
                 {statuses[anyStatus(random)], anyType(random), anySize(random), bytes});
         }
-        MRegistry registry(std::move(script));
         try {
-            const RegistryValue read = registry.RegReadValue(kHkeyLocalMachine, "K", "V", nullptr);
+            const RegistryValue read =
+                over.registry.RegReadValue(kHkeyLocalMachine, "K", "V", nullptr);
             const std::size_t largest =
                 *std::max_element(backend.bufferSizes.begin(), backend.bufferSizes.end());
             if (const auto* text = std::get_if<std::string>(&read)) {
@@ -257,12 +257,10 @@ INSTANTIATE_TEST_SUITE_P(Names, DuplicateNames,
                                            std::vector<std::string>{"", ""}));
 
 TEST(DuplicateNames, DifferentNamesOfOneLetterCaseAreDistinct) {
-    auto script = std::make_unique<ScriptedBackend>();
-    ScriptedBackend& backend = *script;
+    OverScript over;
     for (const char* name : {"a", "b", "_", "`", "[", "{"})
-        backend.names.push_back({0, name + "\0"s});
-    MRegistry registry(std::move(script));
-    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, "Key").size(), 6U);
+        over.backend.names.push_back({0, name + "\0"s});
+    EXPECT_EQ(over.registry.RegEnumSubKeys(kHkeyLocalMachine, "Key").size(), 6U);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ public:
     void ShowMessage(const std::string& text) override {
         log_.push_back("message: " + text);
         messages.push_back(text);
+        if (onShowMessage) onShowMessage(text);
     }
     [[noreturn]] void EndProgram(int exitStatus) override {
         log_.push_back("end program: " + std::to_string(exitStatus));
@@ -58,6 +60,8 @@ public:
     std::string failSetWorkingFolderTo;  // empty: never fails
     std::optional<RunTimeError> failStartProcess;
     std::vector<std::string> messages;
+    // Runs after every message is shown, and may throw anything.
+    std::function<void(const std::string&)> onShowMessage;
     std::vector<std::string> startedCommandLines;
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -27,6 +28,7 @@ public:
         log_.push_back("registry enum subkeys: " + keyPath);
         rootsUsed.push_back(root);
         FailIfAsked(failEnumSubKeys);
+        if (onEnumSubKeys) onEnumSubKeys();
         const auto found = subKeys.find(keyPath);
         return found == subKeys.end() ? SubKeyList{} : found->second;
     }
@@ -53,6 +55,8 @@ public:
     std::optional<RunTimeError> failKeyExists;
     std::optional<RunTimeError> failEnumSubKeys;
     std::optional<RunTimeError> failReadValue;
+    // Runs at the start of every listing, and may throw anything.
+    std::function<void()> onEnumSubKeys;
 
     std::vector<RegistryKey> rootsUsed;
     std::vector<bool> defaultsGiven;  // one entry per RegReadValue call

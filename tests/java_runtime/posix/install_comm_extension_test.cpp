@@ -90,9 +90,7 @@ protected:
         for (const fs::path& folder : {home_ / "lib" / "ext", home_ / "bin", sources_}) {
             fs::create_directories(folder);
         }
-        for (const char* name : {"Comm.jar", "javax.comm.properties", "Win32com.dll", "jdc.jar"}) {
-            Write(sources_ / name, std::string("contents of ") + name);
-        }
+        WriteSources("contents of ");
         fileSystem_ =
             std::make_unique<RedirectedFileSystem>(CreateFileSystem(), sources_.string() + "/");
         services_ = std::make_unique<JavaRuntimeServices>(
@@ -103,6 +101,15 @@ protected:
         fs::remove_all(root_, ignored);
     }
     void Install() { InstallCommExtension(*services_, home_.string()); }
+    void WriteSources(const std::string& prefix) {
+        for (const char* name : {"Comm.jar", "javax.comm.properties", "Win32com.dll", "jdc.jar"}) {
+            Write(sources_ / name, prefix + name);
+        }
+    }
+    // The failure's own description, then the installation's.
+    void ExpectCopyFailure(const std::string& description) const {
+        EXPECT_THAT(platform_.messages, ElementsAre(description, "Error While Copying JAR File"));
+    }
 
     std::vector<std::string> log_;
     FakePlatform platform_{log_};
@@ -139,8 +146,7 @@ TEST_F(InstallCommExtensionOnDisk, PresentFilesStayAsTheyAre) {
 TEST_F(InstallCommExtensionOnDisk, MissingBinFolderKeepsEarlierCopiesAndSkipsTheRest) {
     fs::remove(home_ / "bin");
     Install();
-    EXPECT_THAT(platform_.messages, ElementsAre("Path not found: " + (home_ / "bin/").string(),
-                                                "Error While Copying JAR File"));
+    ExpectCopyFailure("Path not found: " + (home_ / "bin/").string());
     EXPECT_EQ(Tree(home_), (std::set<std::string>{"lib", "lib/ext", "lib/ext/Comm.jar",
                                                   "lib/javax.comm.properties"}));
 }
@@ -148,18 +154,14 @@ TEST_F(InstallCommExtensionOnDisk, MissingBinFolderKeepsEarlierCopiesAndSkipsThe
 TEST_F(InstallCommExtensionOnDisk, MissingSourceFileStopsAtItsRow) {
     fs::remove(sources_ / "javax.comm.properties");
     Install();
-    EXPECT_THAT(platform_.messages,
-                ElementsAre("File not found: " + (sources_ / "javax.comm.properties").string(),
-                            "Error While Copying JAR File"));
+    ExpectCopyFailure("File not found: " + (sources_ / "javax.comm.properties").string());
     EXPECT_EQ(Tree(home_), (std::set<std::string>{"bin", "lib", "lib/ext", "lib/ext/Comm.jar"}));
 }
 
 TEST_F(InstallCommExtensionOnDisk, FolderAtTheTestedPathFailsTheCopyAndStaysAFolder) {
     fs::create_directory(home_ / "lib/ext/Comm.jar");
     Install();
-    EXPECT_THAT(platform_.messages,
-                ElementsAre("Path/File access error: " + (home_ / "lib/ext/Comm.jar").string(),
-                            "Error While Copying JAR File"));
+    ExpectCopyFailure("Path/File access error: " + (home_ / "lib/ext/Comm.jar").string());
     EXPECT_TRUE(fs::is_directory(home_ / "lib/ext/Comm.jar"));
     // No half-made copy is left behind.
     EXPECT_EQ(Tree(home_), (std::set<std::string>{"bin", "lib", "lib/ext", "lib/ext/Comm.jar"}));
@@ -168,16 +170,13 @@ TEST_F(InstallCommExtensionOnDisk, FolderAtTheTestedPathFailsTheCopyAndStaysAFol
 TEST_F(InstallCommExtensionOnDisk, MissingJavaHomeFailsAtTheFirstCopy) {
     fs::remove_all(home_);
     Install();
-    EXPECT_THAT(platform_.messages, ElementsAre("Path not found: " + (home_ / "lib/ext/").string(),
-                                                "Error While Copying JAR File"));
+    ExpectCopyFailure("Path not found: " + (home_ / "lib/ext/").string());
     EXPECT_FALSE(fs::exists(home_));
 }
 
 TEST_F(InstallCommExtensionOnDisk, SecondRunCopiesNothing) {
     Install();
-    for (const char* name : {"Comm.jar", "javax.comm.properties", "Win32com.dll", "jdc.jar"}) {
-        Write(sources_ / name, "newer");
-    }
+    WriteSources("newer");
     Install();
     EXPECT_THAT(platform_.messages, IsEmpty());
     EXPECT_EQ(Contents(home_ / "lib/ext/jdc.jar"), "contents of jdc.jar");
