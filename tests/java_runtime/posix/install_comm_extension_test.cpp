@@ -2,9 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,6 +17,7 @@
 #include "platform/platform.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
+#include "support/temporary_folder.h"
 
 namespace pellatone {
 namespace {
@@ -80,11 +79,6 @@ const std::set<std::string> kCompleteRuntime{"bin",
 class InstallCommExtensionOnDisk : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/pellatone-jre-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
         home_ = root_ / "jre";
         sources_ = root_ / "GsmModemJar";
         for (const fs::path& folder : {home_ / "lib" / "ext", home_ / "bin", sources_}) {
@@ -95,10 +89,6 @@ protected:
             std::make_unique<RedirectedFileSystem>(CreateFileSystem(), sources_.string() + "/");
         services_ = std::make_unique<JavaRuntimeServices>(
             JavaRuntimeServices{platform_, registry_, *fileSystem_, PathConvention::kPosix});
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
     }
     void Install() { InstallCommExtension(*services_, home_.string()); }
     void WriteSources(const std::string& prefix) {
@@ -116,7 +106,8 @@ protected:
     FakeRegistry registry_{log_};
     std::unique_ptr<FileSystem> fileSystem_;
     std::unique_ptr<JavaRuntimeServices> services_;
-    fs::path root_;
+    testing::TemporaryFolder folder_;
+    fs::path root_ = folder_.Path();
     fs::path home_;
     fs::path sources_;
 };

@@ -1,10 +1,7 @@
 #include "registry/posix/java_runtime_store.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -22,6 +19,7 @@
 #include "registry/system_registry.h"
 #include "support/error_of.h"
 #include "support/table_case.h"
+#include "support/temporary_folder.h"
 
 namespace pellatone {
 namespace {
@@ -36,18 +34,7 @@ const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 // A folder tree laid out like /usr/lib/jvm, removed afterwards.
 class JavaRuntimeStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = test->name();
-        std::replace(name.begin(), name.end(), '/', '-');
-        base = fs::temp_directory_path() / ("pellatone-jvm-" + std::to_string(::getpid()) + "-" +
-                                            name + "-" + std::to_string(counter++));
-        fs::remove_all(base);
-        fs::create_directories(base / "jvm");
-        jvm = base / "jvm";
-    }
-    void TearDown() override { fs::remove_all(base); }
+    void SetUp() override { fs::create_directories(jvm); }
 
     static void WriteFile(const fs::path& file, const std::string& text) {
         fs::create_directories(file.parent_path());
@@ -75,8 +62,8 @@ protected:
         return found;
     }
 
-    fs::path base;
-    fs::path jvm;
+    testing::TemporaryFolder base;
+    fs::path jvm = base / "jvm";
 };
 
 TEST_F(JavaRuntimeStoreTest, EachRuntimeFolderBecomesAVersionKey) {
