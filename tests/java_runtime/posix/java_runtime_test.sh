@@ -124,6 +124,16 @@ expect_nothing_started() {
     [ ! -f "$work/invocations" ] || fail "a java was started"
 }
 
+# A run refused with status 2 and the message: nothing started, no runtime changed.
+expect_refused_run() {
+    refused_before=$(snapshot "$work/jvm")
+    run_program
+    expect_status 2
+    expect_stderr "$1"
+    expect_nothing_started
+    [ "$(snapshot "$work/jvm")" = "$refused_before" ] || fail "the runtime folder changed"
+}
+
 # The chosen runtime's java must have been started from the application folder with the class
 # path, and the stand-in it ran must have been given what it needs; then it ends.
 expect_stand_in_started() {
@@ -186,23 +196,13 @@ not_installed='Pellatone: You have not Installed Java Runtime Environment on you
 make_sources
 case $scenario in
     no_runtime)
-        before=$(snapshot "$work/jvm")
         sources_before=$(snapshot "$sources")
-        run_program
-        expect_status 2
-        expect_stderr "$not_installed"
-        expect_nothing_started
-        [ "$(snapshot "$work/jvm")" = "$before" ] || fail "the runtime folder changed"
+        expect_refused_run "$not_installed"
         [ "$(snapshot "$sources")" = "$sources_before" ] || fail "the source folder changed"
         ;;
     too_old_runtime)
         make_runtime "j2re1.4.2_19" "1.4.2_19"
-        before=$(snapshot "$work/jvm")
-        run_program
-        expect_status 2
-        expect_stderr 'Pellatone: Java Runtime Environment version 1.5 or higher version is not avaiable\n'
-        expect_nothing_started
-        [ "$(snapshot "$work/jvm")" = "$before" ] || fail "something was copied"
+        expect_refused_run 'Pellatone: Java Runtime Environment version 1.5 or higher version is not avaiable\n'
         ;;
     copies_and_launches)
         make_suitable_runtimes
