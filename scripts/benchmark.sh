@@ -22,7 +22,8 @@ if [ "${1:-}" = splash ]; then
     work=$(mktemp -d)
     server=""
     trap '[ -z "$server" ] || kill "$server"; rm -rf "$work"' EXIT
-    trap 'exit 1' INT TERM
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
     mkdir "$work/app"
     cp "$program" "$work/app/pellatone"
     cp "$module" "$work/app/pellatone-gui.so"
@@ -57,7 +58,9 @@ if [ ! -x "$program" ]; then
 fi
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 app="$work/app"
 jvm="$work/jvm"
 maradel="$work/maradel"

@@ -8,7 +8,9 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 status=0
 for target in build/fuzz/bin/fuzz_*; do
     name=${target##*/fuzz_}

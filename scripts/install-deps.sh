@@ -7,10 +7,15 @@
 set -eu
 purpose=${1:-test}
 
-packages="cmake ninja-build g++ pkg-config libfltk1.3-dev libgif-dev libx11-dev default-jre-headless"
+# FLTK is linked into the windows module statically (fltk-config --ldstaticflags), which needs the
+# development files of every X library it uses, not only libx11-dev's.
+packages="cmake ninja-build g++ pkg-config libfltk1.3-dev libgif-dev libx11-dev libxext-dev
+    libxrender-dev libxfixes-dev libxcursor-dev libxinerama-dev libxft-dev libfontconfig-dev
+    default-jre-headless"
 if [ "$purpose" = test ]; then
+    # default-jre brings the JDK's splash screen (libsplashscreen), the splash benchmark's yardstick.
     packages="$packages googletest libgtest-dev libgmock-dev clang clang-tidy clang-format
-        libclang-rt-14-dev default-jdk-headless g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+        libclang-rt-14-dev default-jdk-headless default-jre g++-mingw-w64-i686-posix binutils-mingw-w64-i686
         g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
         wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick locales util-linux dpkg-dev file
         zip unzip desktop-file-utils lintian python3 devscripts appstream
@@ -25,12 +30,31 @@ for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
         || missing="$missing $package"
 done
+# apt_get ARGUMENT...: apt-get, its chatter kept back unless it fails; a failure (a mirror's
+# passing hiccup, most often) is tried again twice before it ends the set-up.
+apt_get() {
+    for pause in 5 20 0; do
+        apt-get -q "$@" >"$apt_log" 2>&1 && return 0
+        tail -n 15 "$apt_log" >&2
+        [ "$pause" -eq 0 ] && break
+        echo "install-deps: apt-get $1 failed; trying again in ${pause}s" >&2
+        sleep "$pause"
+    done
+    echo "install-deps: apt-get $1 failed three times" >&2
+    return 1
+}
+
 if [ -n "$missing" ]; then
     echo "Installing:$missing"
+    apt_log=$(mktemp)
+    trap 'rm -f "$apt_log"' EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q
+    apt_get update
     # shellcheck disable=SC2086
-    apt-get install -y -q --no-install-recommends $missing
+    apt_get install -y --no-install-recommends $missing
+    echo "Installed."
 fi
 
 if [ "$purpose" = test ]; then

@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 commit=$(git rev-parse HEAD)
 git diff --quiet HEAD || echo "note: uncommitted changes are not part of the comparison" >&2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 build() {
     clone=$1

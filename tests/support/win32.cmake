@@ -8,13 +8,16 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # Everything Wine runs for the tests lives in a private prefix inside the build folder, and
 # Wine is not to offer its Mono and Gecko installers. The prefix is 64-bit: a 32-bit program
 # runs in it through WoW64, as on most users' machines. PELLATONE_REGISTRY_VIEW is the view of
-# the registry the build's program reads (32 or 64), for the scripts that write its keys.
+# the registry the build's program reads (32 or 64), for the scripts that write its keys. Wine
+# takes file names' encoding from the locale: UTF-8, whatever the caller's, so that names in any
+# script reach the disk.
 math(EXPR PELLATONE_WINDOWS_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
 set(PELLATONE_WINE_ENVIRONMENT
     "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
     "WINEARCH=win64"
     "WINEDEBUG=-all"
     "WINEDLLOVERRIDES=mscoree,mshtml="
+    "LC_ALL=C.UTF-8"
     "PELLATONE_REGISTRY_VIEW=${PELLATONE_WINDOWS_BITS}")
 set(wine_path_modification "")
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR STREQUAL "wine")

@@ -28,10 +28,12 @@ mkdir -p "$work/out"
 work=$(cd "$work" && pwd -P)
 cleanup() {
     cd /
-    rm -rf "$work"
+    [ -n "${PELLATONE_KEEP_WORK:-}" ] || rm -rf "$work"
+    restore_opt
 }
-[ -n "${PELLATONE_KEEP_WORK:-}" ] || trap cleanup EXIT
-trap 'exit 1' INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 jvm="$work/tree/jvm"
 sources="$work/tree/maradel/GsmModemJar"
 mkdir -p "$sources" "$work/tree/app" "$work/tree/elsewhere"

@@ -7,16 +7,17 @@
 # machine's is read as a runtime or written to. The machine's JDK, which runs the stand-in, is
 # bound into the covering tree read-only.
 #
-#   java_runtime_test.sh SCENARIO PELLATONE WORK-FOLDER
+#   java_runtime_test.sh SCENARIO PELLATONE
 #
 # SCENARIO: no_runtime, too_old_runtime, copies_and_launches, missing_source_file,
 # missing_middle_source_file, damaged_file_kept, quoted_folders, hostile_sources,
 # interrupted_copy, broken_stderr, removed_working_folder, refused_copy or file_size_limit.
-# Needs root for the namespace; exits 77 (skipped) without it.
+# The tree is laid out in a new folder under /tmp that every user can enter, as the
+# runs as nobody need, wherever the checkout lies. Needs root for the namespace; exits 77
+# (skipped) without it.
 set -eu
 scenario=$1
 program=$2
-work=$3
 here=$(cd "$(dirname "$0")" && pwd -P)
 . "$here/../../support/test_helpers.sh"
 . "$here/../../platform/posix/stand_in.sh"
@@ -37,18 +38,20 @@ cleanup() {
     fi
     cd /
     rm -rf "$work"
+    restore_opt
 }
 
 show_failure() {
     show_files "$work/status" "$work/stdout" "$work/stderr" "$work/invocations" "$work/record.txt"
 }
 
-case $work in *"'"*) fail "the work folder's path holds a quote" ;; esac
-rm -rf "$work"
-mkdir -p "$work"
-work=$(cd "$work" && pwd -P)
+work=$(mktemp -d "/tmp/pellatone-$scenario.XXXXXX")
 trap cleanup EXIT
-trap 'exit 1' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
+chmod 755 "$work"
+work=$(cd "$work" && pwd -P)
+case $work in *"'"*) fail "the work folder's path holds a quote" ;; esac
 
 app="$work/app folder"
 runtime_name="pellatone test runtime"

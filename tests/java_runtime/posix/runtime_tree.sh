@@ -25,13 +25,22 @@ cover_system_folders() {
     mount --bind "$2" /opt/maradel
 }
 
-# Exits 77 (skipped) where the namespace cannot be had.
+# Exits 77 (skipped) where the namespace cannot be had. A machine without /opt gets an empty one
+# to mount on, which restore_opt takes away again.
 require_namespace() {
     [ "$(id -u)" -eq 0 ] || skip "a private mount namespace needs root"
     command -v unshare >/dev/null || skip "unshare is not installed"
     unshare -m --propagation private true 2>/dev/null || skip "unshare -m is not permitted here"
     [ -d /usr/lib/jvm ] || skip "there is no /usr/lib/jvm to cover"
-    [ -d /opt ] || skip "there is no /opt to cover"
+    if [ ! -d /opt ]; then
+        mkdir -m 755 /opt
+        opt_made=yes
+    fi
+}
+
+# Leaves /opt as the test found it.
+restore_opt() {
+    if [ -n "${opt_made:-}" ]; then rmdir /opt 2>/dev/null || true; fi
 }
 
 # A java that records how it was started (and the signals it was left ignoring), then becomes
