@@ -28,7 +28,11 @@ RunTimeError UnsupportedValueType() {
 RunTimeError Concerning(const RunTimeError& error, const std::string& path,
                         std::string_view remedy) {
     std::string description = error.Description();
-    if (!path.empty()) description += ": " + path;
+    // A system text may end in a full stop, or already name the path in its own words.
+    if (!path.empty() && description.find(path) == std::string::npos) {
+        if (!description.empty() && description.back() == '.') description.pop_back();
+        description += ": " + path;
+    }
     // CR LF, as every multi-line text of the program.
     if (!remedy.empty()) description.append("\r\n").append(remedy);
     return {error.Number(), description};

@@ -58,7 +58,8 @@ RunTimeError UnsupportedValueType();
 
 // The same error, its description naming what it concerns after the classic text
 // ("File not found: /opt/maradel/GsmModemJar/jdc.jar") and, when given, what the user can do
-// about it on a line of its own. An empty path names nothing.
+// about it on a line of its own. An empty path names nothing, and neither does a path the
+// description already holds; a full stop ending the text goes before the path.
 RunTimeError Concerning(const RunTimeError& error, const std::string& path,
                         std::string_view remedy = {});
 

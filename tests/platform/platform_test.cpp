@@ -152,4 +152,16 @@ TEST_F(ProcessStart, AProgramThatIsNowhereIsFileNotFound) {
     EXPECT_EQ(error.Description(), "File not found");
 }
 
+// The system takes a command line only up to a NUL; cut short there, it is refused whole.
+TEST_F(ProcessStart, ALineWithANulStartsNothing) {
+    const fs::path app = folder / "app";
+    fs::create_directory(app);
+    const std::string line = std::string(kWriteHereCommand) + '\0' + " -version";
+    const RunTimeError error = ErrorOf([&] { platform->StartProcessInFolder(line, Utf8(app)); });
+    EXPECT_EQ(error.Number(), 5);
+    EXPECT_EQ(error.Description(), "Invalid procedure call or argument");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(app / "started-here.txt"));
+}
+
 }  // namespace pellatone::platform_test

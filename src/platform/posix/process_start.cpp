@@ -33,6 +33,8 @@ Owner NewSpawnObject() {
 }  // namespace
 
 void StartDetachedProcess(const std::string& commandLine, const std::string& workingFolder) {
+    // An argument ends at a NUL: what follows could never reach java.
+    if (commandLine.find('\0') != std::string::npos) throw InvalidProcedureCall();
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) throw FileNotFound();
 

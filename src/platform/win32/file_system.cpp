@@ -23,7 +23,8 @@ using win32::WideFromUtf8;
 
 // The error for a failed step of reading the source.
 RunTimeError SourceError(DWORD errorCode, const std::wstring& source) {
-    return Concerning(win32::ErrorFromWin32(errorCode), Utf8FromWide(source));
+    const std::string path = Utf8FromWide(source);
+    return Concerning(win32::ErrorFromWin32(errorCode, path), path);
 }
 
 RunTimeError DestinationError(DWORD errorCode, const std::wstring& destination) {
@@ -63,7 +64,8 @@ DWORD AttributesBehindLinks(const std::wstring& path, DWORD& attributes) {
 // The attributes a copy takes over from its source, as CopyFileW does.
 constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-// Names taken by files left from earlier runs are skipped; past this many, something else is wrong.
+// Names taken by files left from earlier runs, or by other starts copying at the same time, are
+// skipped; past this many, something else is wrong.
 constexpr unsigned kTemporaryNameAttempts = 100;
 
 // The source, open for reading, with what it is.
@@ -93,17 +95,15 @@ OpenSource OpenSourceFile(const std::wstring& path) {
     return source;
 }
 
-// A copy being written beside its destination, under a name of its own: the destination's name,
-// the process id and a count, so no other copy meets it. Removed again unless renamed into place.
+// A copy being written beside its destination under a name of its own, created only where no
+// file is (so no other copy meets it), removed again unless renamed into place. The names, "~0.tmp"
+// to "~99.tmp", are no longer than the extension's shortest ("jdc.jar"): wherever Windows takes
+// the destination's path, which must fit MAX_PATH, it takes the copy's too.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::wstring& folder, const std::wstring& destination,
-                  std::wstring_view name) {
-        static unsigned count = 0;
-        const std::wstring stem = folder + L"~" + std::wstring(name) + L"." +
-                                  std::to_wstring(::GetCurrentProcessId()) + L"-";
+    TemporaryFile(const std::wstring& folder, const std::wstring& destination) {
         for (unsigned attempt = 1;; ++attempt) {
-            std::wstring path = stem + std::to_wstring(count++) + L".tmp";
+            std::wstring path = folder + L"~" + std::to_wstring(attempt - 1) + L".tmp";
             file_ = OwnFile(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
             if (file_) {
@@ -177,7 +177,7 @@ public:
         const DWORD errorCode = AttributesBehindLinks(WideFromUtf8(path), attributes);
         if (errorCode == ERROR_SUCCESS) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
         if (win32::MeansNotFound(errorCode)) return false;
-        throw Concerning(win32::ErrorFromWin32(errorCode), path);
+        throw Concerning(win32::ErrorFromWin32(errorCode, path), path);
     }
 
     void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) override {
@@ -189,12 +189,13 @@ public:
         const std::wstring_view name = win32::FileNameOf(sourceName);
         const std::wstring destination = folder + std::wstring(name);
         RequireFolder(folder, destination);
-        RefuseReadOnly(destination);
+        const DWORD destinationBefore = ::GetFileAttributesW(destination.c_str());
+        RefuseReadOnly(destination, destinationBefore);
 
         // The copy is written under a name of its own beside its destination, flushed to the
         // disk and only then renamed into place, so the destination is never seen half written,
         // not even after a power cut.
-        TemporaryFile temporary(folder, destination, name);
+        TemporaryFile temporary(folder, destination);
         CopyContents(source.file.Get(), sourceName, temporary.Handle(), destination);
         TakeOverAttributes(temporary.Handle(), source.information, destination);
         if (::FlushFileBuffers(temporary.Handle()) == 0) {
@@ -204,8 +205,17 @@ public:
         if (::MoveFileExW(temporary.Path().c_str(), destination.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
             const DWORD errorCode = ::GetLastError();
+            const DWORD destinationNow = ::GetFileAttributesW(destination.c_str());
+            // Another start, copying at the same time, put the file in place first (read-only
+            // ones cannot be replaced): it is installed, and ours goes.
+            if (destinationBefore == INVALID_FILE_ATTRIBUTES &&
+                destinationNow != INVALID_FILE_ATTRIBUTES &&
+                (destinationNow & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                return;
+            }
             // A folder in the way refuses the rename too, but no rights would get it out of it.
-            if (IsFolder(destination)) {
+            if (destinationNow != INVALID_FILE_ATTRIBUTES &&
+                (destinationNow & FILE_ATTRIBUTE_DIRECTORY) != 0) {
                 throw Concerning(PathFileAccessError(), Utf8FromWide(destination));
             }
             throw DestinationError(errorCode, destination);
@@ -215,17 +225,10 @@ public:
 
 private:
     // Windows refuses to replace a read-only file; say so before copying, the same everywhere.
-    static void RefuseReadOnly(const std::wstring& destination) {
-        const DWORD attributes = ::GetFileAttributesW(destination.c_str());
+    static void RefuseReadOnly(const std::wstring& destination, DWORD attributes) {
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
             throw Concerning(PathFileAccessError(), Utf8FromWide(destination));
         }
-    }
-
-    static bool IsFolder(const std::wstring& path) {
-        const DWORD attributes = ::GetFileAttributesW(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
     static void RequireFolder(const std::wstring& folder, const std::wstring& destination) {

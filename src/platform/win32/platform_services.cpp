@@ -2,7 +2,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/command_line_arguments.h"
 #include "platform/platform.h"
 #include "platform/win32/dll_search.h"
 #include "platform/win32/module_folder.h"
@@ -21,6 +23,12 @@ using win32::WideFromUtf8;
 const std::wstring& ApplicationTitle() {
     static const std::wstring title = WideFromUtf8(kApplicationTitle);
     return title;
+}
+
+// Whether a program's name says where it is (a folder or a drive), rather than leaving it to
+// be looked up.
+bool NamesAFolder(const std::string& program) {
+    return program.find_first_of("\\/:") != std::string::npos;
 }
 
 class Win32PlatformServices final : public PlatformServices {
@@ -79,6 +87,16 @@ public:
     }
 
     static void StartProcess(const std::string& commandLine) {
+        // Windows would read the text only up to a NUL: what follows could never reach java.
+        if (commandLine.find('\0') != std::string::npos) throw InvalidProcedureCall();
+        // Left to find the program itself, Windows reads its name by rules of its own that end at
+        // the first quote, and tries what it read with ".exe" added. So the program is read as
+        // java reads its argv[0] and, when it names a folder, handed over as the one file to
+        // run; only a bare name is looked up.
+        const std::vector<std::string> arguments = SplitCommandLine(commandLine);
+        const std::string program = arguments.empty() ? std::string() : arguments.front();
+        const std::wstring applicationName =
+            NamesAFolder(program) ? WideFromUtf8(program) : std::wstring();
         // CreateProcessW may write into the command line, so it gets a copy of its own.
         std::wstring writable = WideFromUtf8(commandLine);
         writable.push_back(L'\0');
@@ -87,9 +105,10 @@ public:
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
         PROCESS_INFORMATION started{};
-        if (::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        if (::CreateProcessW(applicationName.empty() ? nullptr : applicationName.c_str(),
+                             writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &started) == 0) {
-            throw win32::LastError();
+            throw win32::ErrorFromWin32(::GetLastError(), program);
         }
         // The process runs on by itself: nothing waits for it or keeps its handles.
         const UniqueKernelHandle process(started.hProcess);

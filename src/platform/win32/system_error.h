@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/run_time_error.h"
 
@@ -12,6 +13,10 @@ namespace pellatone::win32 {
 // where one fits (file not found 53, path not found 76, access denied 75, ...), else
 // error_number::kSystemError with the system's description.
 RunTimeError ErrorFromWin32(DWORD errorCode);
+
+// The same for a failed operation on `concerning` (a file or a program): a system description
+// that leaves a place for a name ("%1 is not a valid Win32 application.") gets this one.
+RunTimeError ErrorFromWin32(DWORD errorCode, const std::string& concerning);
 
 // The same for an operation on a folder: a missing or invalid folder is "Path not found".
 RunTimeError FolderErrorFromWin32(DWORD errorCode);
@@ -28,7 +33,8 @@ bool MeansNotFound(DWORD errorCode);
 RunTimeError LastError();
 
 // The system's description of an error code, without the line break and blanks it ends with;
-// "System error N" when the system has none.
-std::string SystemErrorDescription(DWORD errorCode);
+// "System error N" when the system has none. Its inserts ("%1") hold `concerning`, or "the file"
+// when no name is given, so that no placeholder reaches the user.
+std::string SystemErrorDescription(DWORD errorCode, std::string_view concerning = {});
 
 }  // namespace pellatone::win32

@@ -22,6 +22,12 @@
 #                               refuse root otherwise): the box names the file and says to run
 #                               as administrator; run again with the right, all four are copied.
 #                               Exits 77 (skipped) where the file system has no immutable flag.
+#   three_starts_at_once        three programs started together on a runtime lacking all four
+#                               files, from read-only sources of 8 to 32 MB: each file installed
+#                               whole, no temporary file left, no box, all three start java
+#   long_runtime_folder         a runtime folder of 233 characters, where the longest destination
+#                               is 259: all four copied, and no path the program hands Windows
+#                               (as Wine's file trace shows them) is longer than MAX_PATH allows
 #
 # Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
 set -euo pipefail
@@ -121,6 +127,30 @@ run_program() {
     timeout 60 wineserver -w || fail "a process under Wine did not end"
 }
 
+# Starts COUNT programs at once while the clicker answers their boxes; sets `statuses` (one a
+# program, in order) and `boxes` as run_program does.
+run_programs_at_once() {
+    local clicker_pid count=$1 index pids=()
+    rm -f "$work/boxes.txt"
+    timeout 150 wine "$clicker" "$work_windows\\boxes.txt" 99 150 &
+    clicker_pid=$!
+    background+=("$clicker_pid")
+    for index in $(seq "$count"); do
+        timeout 120 wine "$app/pellatone.exe" &
+        pids+=("$!")
+    done
+    statuses=""
+    for index in "${pids[@]}"; do
+        status=0
+        wait "$index" || status=$?
+        statuses+="${statuses:+ }$status"
+    done
+    kill "$clicker_pid" 2>/dev/null || true
+    wait "$clicker_pid" 2>/dev/null || true
+    read_boxes "$work/boxes.txt"
+    timeout 60 wineserver -w || fail "a process under Wine did not end"
+}
+
 check_boxes() {
     local expected
     expected=$(printf '%s\n' "$@")
@@ -179,7 +209,7 @@ no_suitable_text='Java Runtime Environment version 1.5 or higher version is not 
 searching_failed_text='Error While Searching JVM on Your Machine'
 copying_failed_text='Error While Copying JAR File'
 untouched_runtime=(bin bin/java.exe lib lib/ext)
-launched_runtime=(bin bin/java.exe bin/java-invocation.txt lib lib/ext)
+launched_runtime=(bin bin/java.exe bin/java-invocation.txt bin/java-starts.txt lib lib/ext)
 bare_java_command_line=$(server_command_line java "$app_windows")
 
 # A stand-in beside the program: what a bare `java` would start.
@@ -238,7 +268,7 @@ copies_and_launches)
 
     # Again, with the sources gone and one copy stale: whatever is there counts as installed, so
     # nothing is copied (a copy would now fail with a box) and nothing is replaced.
-    rm -rf "$maradel" "$jre6/bin/java-invocation.txt"
+    rm -rf "$maradel" "$jre6/bin/java-invocation.txt" "$jre6/bin/java-starts.txt"
     printf 'stale' >"$jre6/lib/ext/Comm.jar"
     run_program
     check_no_boxes
@@ -336,7 +366,7 @@ refused_copy)
     check_started "$jre6/bin" "$command_line"
     check_tree "$jre6" "${launched_runtime[@]}"
 
-    rm "$jre6/bin/java-invocation.txt"
+    rm "$jre6/bin/java-invocation.txt" "$jre6/bin/java-starts.txt"
     run_program
     check_no_boxes
     check_status 0
@@ -344,6 +374,57 @@ refused_copy)
     copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
     for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
+    ;;
+three_starts_at_once)
+    jre6_windows=$(make_runtime jre6)
+    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    jre6=$(runtime_folder jre6)
+    mkdir -p "$sources" "$work/originals"
+    size_mb=8
+    for name in "${extension_files[@]}"; do
+        head -c "$((size_mb * 1024 * 1024))" /dev/urandom >"$sources/$name"
+        cp "$sources/$name" "$work/originals/$name"
+        size_mb=$((size_mb * 2 > 32 ? 32 : size_mb * 2))
+    done
+    # Read-only for Windows: the copies take the attribute over, and Windows will not rename
+    # another file over one of them.
+    chmod a-w "$sources"/*
+    run_programs_at_once 3
+    check_no_boxes
+    [ "$statuses" = "0 0 0" ] || fail "the programs ended with statuses [$statuses], not [0 0 0]"
+    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
+    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
+    [ "$(grep -c started "$jre6/bin/java-starts.txt")" = 3 ] \
+        || fail "java.exe was started $(grep -c started "$jre6/bin/java-starts.txt") times, not 3"
+    check_started "$jre6/bin" \
+        "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
+    ;;
+long_runtime_folder)
+    # The runtime's Windows path made exactly 233 characters long, the last ones its own name.
+    prefix=$(winepath -w "$work/Java Home")
+    name_length=$((233 - ${#prefix} - 1))
+    name=$(printf 'j%.0s' $(seq "$name_length"))
+    jre_windows=$(make_runtime "$name")
+    [ "${#jre_windows}" = 233 ] || fail "the runtime's path is ${#jre_windows} characters long"
+    list_version 1.6.0_03 REG_SZ "$jre_windows"
+    jre=$(runtime_folder "$name")
+    lay_out_sources "${extension_files[@]}"
+    WINEDEBUG=trace+file run_program 2>"$work/trace.txt"
+    check_no_boxes
+    check_status 0
+    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
+    for file in "${copied[@]}"; do check_copied "$jre" "$file"; done
+    check_tree "$jre" "${launched_runtime[@]}" "${copied[@]}"
+    # Every path with a drive letter in the trace (Wine writes a backslash doubled), by length,
+    # but for the stand-in java's own records.
+    grep -o 'L"[A-Za-z]:\\\\[^"]*"' "$work/trace.txt" | sed 's/^L"//; s/"$//; s/\\\\/\\/g' \
+        | grep -v '\\java-\(invocation\.partial\|invocation\.txt\|starts\.txt\)$' \
+        | LC_ALL=C.UTF-8 awk '{ print length($0) "\t" $0 }' | sort -rn | uniq >"$work/paths.txt"
+    grep -q "$(printf '%s' "$name" | head -c 40)" "$work/paths.txt" \
+        || fail "the file trace shows none of the runtime's paths"
+    longest=$(head -n 1 "$work/paths.txt")
+    [ "${longest%%$'\t'*}" -le 259 ] || fail "a path past MAX_PATH was handed to Windows: $longest"
     ;;
 *)
     fail "unknown scenario"

@@ -1,7 +1,8 @@
 // Stands in for java.exe in the end-to-end tests: records the command line it was given, its
 // working folder and how it was asked to show its window, in UTF-8, one per line, in
 // java-invocation.txt beside itself. The last line reads "STARTF_USESHOWWINDOW=<0|1>
-// wShowWindow=<n>", so a start that is not hidden shows in the record.
+// wShowWindow=<n>", so a start that is not hidden shows in the record. Each start also adds a
+// line to java-starts.txt there, so that starts at the same time can be counted.
 #include <windows.h>
 
 #include <cstdio>
@@ -50,5 +51,8 @@ int main() {
     const bool written = std::fwrite(record.data(), 1, record.size(), file.get()) == record.size();
     if (std::fclose(file.release()) != 0 || !written) return 3;
     if (MoveFileExW(partial.c_str(), complete.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) return 4;
+    std::unique_ptr<FILE, int (*)(FILE*)> starts(
+        _wfopen((folder + L"\\java-starts.txt").c_str(), L"ab"), &std::fclose);
+    if (!starts || std::fputs("started\n", starts.get()) < 0) return 5;
     return 0;
 }

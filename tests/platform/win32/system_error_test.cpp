@@ -81,7 +81,7 @@ TEST_P(SystemErrorTest, CarriesTheSystemDescriptionTrimmed) {
 INSTANTIATE_TEST_SUITE_P(Win32Errors, SystemErrorTest,
                          ::testing::Values(ERROR_INVALID_FUNCTION, ERROR_SHARING_VIOLATION,
                                            ERROR_NOT_READY, ERROR_ALREADY_EXISTS,
-                                           // Its text holds an insert that stays unfilled.
+                                           // Its text holds an insert, filled with a stand-in.
                                            ERROR_BAD_EXE_FORMAT));
 
 TEST(SystemErrorDescriptionTest, DiffersFromCodeToCode) {
