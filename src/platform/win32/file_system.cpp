@@ -3,6 +3,7 @@
 #undef CopyFile
 
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -176,7 +177,10 @@ public:
         DWORD attributes = 0;
         const DWORD errorCode = AttributesBehindLinks(WideFromUtf8(path), attributes);
         if (errorCode == ERROR_SUCCESS) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-        if (win32::MeansNotFound(errorCode)) return false;
+        if (win32::MeansNotFound(errorCode)) {
+            seenAbsent_.insert(WideFromUtf8(path));
+            return false;
+        }
         throw Concerning(win32::ErrorFromWin32(errorCode, path), path);
     }
 
@@ -189,8 +193,13 @@ public:
         const std::wstring_view name = win32::FileNameOf(sourceName);
         const std::wstring destination = folder + std::wstring(name);
         RequireFolder(folder, destination);
-        const DWORD destinationBefore = ::GetFileAttributesW(destination.c_str());
-        RefuseReadOnly(destination, destinationBefore);
+        // Found absent by us a moment ago, or absent now: should the file then turn up before
+        // ours is in place, another start copying at the same time has installed it.
+        const bool absentBefore =
+            seenAbsent_.count(destination) != 0 ||
+            ::GetFileAttributesW(destination.c_str()) == INVALID_FILE_ATTRIBUTES;
+        if (absentBefore && IsFile(destination)) return;
+        RefuseReadOnly(destination);
 
         // The copy is written under a name of its own beside its destination, flushed to the
         // disk and only then renamed into place, so the destination is never seen half written,
@@ -205,17 +214,11 @@ public:
         if (::MoveFileExW(temporary.Path().c_str(), destination.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
             const DWORD errorCode = ::GetLastError();
-            const DWORD destinationNow = ::GetFileAttributesW(destination.c_str());
-            // Another start, copying at the same time, put the file in place first (read-only
-            // ones cannot be replaced): it is installed, and ours goes.
-            if (destinationBefore == INVALID_FILE_ATTRIBUTES &&
-                destinationNow != INVALID_FILE_ATTRIBUTES &&
-                (destinationNow & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                return;
-            }
+            // Another start put its copy in place first, and Windows will not replace a read-only
+            // file: the file is installed, and ours goes.
+            if (absentBefore && IsFile(destination)) return;
             // A folder in the way refuses the rename too, but no rights would get it out of it.
-            if (destinationNow != INVALID_FILE_ATTRIBUTES &&
-                (destinationNow & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            if (IsFolder(destination)) {
                 throw Concerning(PathFileAccessError(), Utf8FromWide(destination));
             }
             throw DestinationError(errorCode, destination);
@@ -225,10 +228,24 @@ public:
 
 private:
     // Windows refuses to replace a read-only file; say so before copying, the same everywhere.
-    static void RefuseReadOnly(const std::wstring& destination, DWORD attributes) {
+    static void RefuseReadOnly(const std::wstring& destination) {
+        const DWORD attributes = ::GetFileAttributesW(destination.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
             throw Concerning(PathFileAccessError(), Utf8FromWide(destination));
         }
+    }
+
+    // A file as FileExists sees one: behind any link.
+    static bool IsFile(const std::wstring& path) {
+        DWORD attributes = 0;
+        return AttributesBehindLinks(path, attributes) == ERROR_SUCCESS &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+
+    static bool IsFolder(const std::wstring& path) {
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
     static void RequireFolder(const std::wstring& folder, const std::wstring& destination) {
@@ -239,6 +256,10 @@ private:
             throw Concerning(PathNotFound(), Utf8FromWide(folder));
         }
     }
+
+    // The paths FileExists found nothing at, so that a copy there can tell a file that turned up
+    // since from one that was there all along.
+    std::set<std::wstring> seenAbsent_;
 };
 
 }  // namespace

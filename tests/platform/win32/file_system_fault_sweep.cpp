@@ -172,8 +172,12 @@ std::string ClassicText(DWORD error) {
             return "Path/File access error";
         case ERROR_IO_DEVICE:
             return "Device I/O error";
-        default:
-            return win32::SystemErrorDescription(error);
+        default: {
+            // Followed by the file concerned, before which a closing full stop goes.
+            std::string text = win32::SystemErrorDescription(error);
+            if (!text.empty() && text.back() == '.') text.pop_back();
+            return text;
+        }
     }
 }
 

@@ -64,6 +64,17 @@ TEST_F(FileSystemTest, AReadOnlySourceIsCopiedWithItsAttributeAndTime) {
     EXPECT_EQ(folder.Names("ext"), Strings{"Comm.jar"});
 }
 
+// Another start, copying at the same time, put its read-only copy in place after this one found
+// the file absent: the file is installed, so the copy says nothing and leaves that one be. The
+// ReadOnlyFileInTheWay row shows the same file, there all along, refused.
+TEST_F(FileSystemTest, AFileInstalledMeanwhileByAnotherStartIsNoError) {
+    ASSERT_FALSE(fileSystem->FileExists(Utf8(folder / "ext/Comm.jar")));
+    MakeReadOnlyFileInTheWay(folder);
+    EXPECT_NO_THROW(fileSystem->CopyFile(Utf8(folder / "source/Comm.jar"), Utf8(folder / "ext/")));
+    EXPECT_EQ(ReadFile(folder / "ext/Comm.jar"), "old");
+    EXPECT_EQ(folder.Names("ext"), Strings{"Comm.jar"});
+}
+
 // The names in a folder, which is then removed with them; unlike the C runtime's folder
 // functions, the system's go past MAX_PATH.
 std::set<std::wstring> RemoveFolderListing(const fs::path& folder) {
