@@ -16,7 +16,7 @@ cleanup() {
 }
 # A stop (Ctrl+C, kill) ends the step running, with everything it started, and then the script.
 stop() {
-    if [ -n "$step" ]; then kill -TERM -- "-$step" 2>/dev/null || true; fi
+    if [ -n "$step" ]; then kill -TERM "-$step" 2>/dev/null || true; fi
     exit "$1"
 }
 trap cleanup EXIT
