@@ -70,7 +70,7 @@ build_and_test() {
         return
     fi
     run_step ctest --preset "$1" --output-log "$work/$1.ctest" || failed="$failed $1"
-    sed -n 's/^ *[0-9]* - \(.*\) (Skipped)$/\1/p' "$work/$1.ctest" >"$work/$1.skipped"
+    sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$work/$1.ctest" >"$work/$1.skipped"
     tests=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$work/$1.ctest")
     failures=$(sed -n 's/.*, \([0-9]*\) tests failed out of .*/\1/p' "$work/$1.ctest")
     skips=$(grep -c . "$work/$1.skipped" || true)
