@@ -132,8 +132,11 @@ umount -l /.old-root
 rmdir /.old-root
 env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
     USER=root LOGNAME=root SHELL=/bin/sh PELLATONE_SYSTEM_TESTS=1 \
-    sh -c 'cd /root/pellatone && echo "=== clean root: ./scripts/run.sh" && ./scripts/run.sh &&
-           echo "=== clean root: ./scripts/test.sh" && ./scripts/test.sh' &
+    sh -c 'cd /root/pellatone
+           took() { echo "=== clean root: $1 passed in $(($(date +%s) - started)) s"; }
+           started=$(date +%s) && echo "=== clean root: ./scripts/run.sh" && ./scripts/run.sh &&
+           took run.sh && started=$(date +%s) && echo "=== clean root: ./scripts/test.sh" &&
+           ./scripts/test.sh && took test.sh' &
 wait $!
 EOS
 unshare --mount --propagation private --pid --fork --kill-child --net --uts --ipc \

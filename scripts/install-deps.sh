@@ -46,6 +46,7 @@ apt_get() {
 
 if [ -n "$missing" ]; then
     echo "Installing:$missing"
+    started=$(date +%s)
     apt_log=$(mktemp)
     trap 'rm -f "$apt_log"' EXIT
     trap 'exit 130' INT
@@ -54,7 +55,7 @@ if [ -n "$missing" ]; then
     apt_get update
     # shellcheck disable=SC2086
     apt_get install -y --no-install-recommends $missing
-    echo "Installed."
+    echo "Installed in $(($(date +%s) - started)) s."
 fi
 
 if [ "$purpose" = test ]; then

@@ -2,7 +2,7 @@
 # Installs what is missing, builds every configuration and runs the whole test suite:
 # g++ with warnings as errors, clang++, ASan + UBSan, the Windows program under Wine (and its
 # 64-bit build where this machine cannot run 32-bit programs), and two release builds compared
-# byte for byte. Ends with one line a configuration: its tests, failures and skips.
+# byte for byte. Ends with one line a step: its tests, failures and skips, and how long it took.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh test
@@ -47,6 +47,7 @@ fi
 
 failed=""
 summary=""
+since() { echo "$(($(date +%s) - $1)) s"; }
 # skip_reasons PRESET: each test ctest skipped, with the reason it gave ("skipped: ...", or its
 # last line of output).
 skip_reasons() {
@@ -63,9 +64,10 @@ skip_reasons() {
 }
 build_and_test() {
     echo "=== $1"
+    started=$(date +%s)
     if ! { run_step cmake --preset "$1" >/dev/null && run_step cmake --build --preset "$1"; }; then
         failed="$failed $1(build)"
-        summary="$summary$1: the build failed
+        summary="$summary$1: the build failed, $(since "$started")
 "
         return
     fi
@@ -74,7 +76,19 @@ build_and_test() {
     tests=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$work/$1.ctest")
     failures=$(sed -n 's/.*, \([0-9]*\) tests failed out of .*/\1/p' "$work/$1.ctest")
     skips=$(grep -c . "$work/$1.skipped" || true)
-    summary="$summary$1: ${tests:-no} tests, ${failures:-?} failed, $skips skipped
+    summary="$summary$1: ${tests:-no} tests, ${failures:-?} failed, $skips skipped, $(since "$started")
+"
+}
+
+# other_step NAME COMMAND...: a step without tests of ctest's.
+other_step() {
+    name=$1
+    shift
+    echo "=== $name"
+    started=$(date +%s)
+    outcome=passed
+    run_step "$@" || { outcome=failed; failed="$failed $name"; }
+    summary="$summary$name: $outcome, $(since "$started")
 "
 }
 for preset in ci clang asan windows; do
@@ -92,14 +106,9 @@ else
     echo "This machine runs 32-bit programs: the 32-bit program's tests ran under Wine."
 fi
 
-echo "=== lint"
-run_step ./scripts/lint.sh build/ci || failed="$failed lint"
-
-echo "=== reproducible"
-run_step ./scripts/reproducible.sh || failed="$failed reproducible"
-
-echo "=== fuzz"
-run_step ./scripts/fuzz.sh "${PELLATONE_FUZZ_SECONDS:-30}" || failed="$failed fuzz"
+other_step lint ./scripts/lint.sh build/ci
+other_step reproducible ./scripts/reproducible.sh
+other_step fuzz ./scripts/fuzz.sh "${PELLATONE_FUZZ_SECONDS:-30}"
 
 echo "=== summary"
 printf '%s' "$summary"
