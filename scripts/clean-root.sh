@@ -12,19 +12,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd -P)
 commit=$(git -C "$repo" rev-parse --verify "${1:-HEAD}^{commit}")
 [ "$(id -u)" -eq 0 ] || { echo "clean-root.sh: run it as root" >&2; exit 1; }
 
-# retry DESCRIPTION COMMAND...: a network step, tried three times before it fails the run.
-retry() {
-    retry_what=$1
-    shift
-    for retry_pause in 5 20 0; do
-        "$@" && return 0
-        [ "$retry_pause" -eq 0 ] && break
-        echo "clean-root: $retry_what failed; trying again in ${retry_pause}s" >&2
-        sleep "$retry_pause"
-    done
-    echo "clean-root: $retry_what failed three times" >&2
-    return 1
-}
+. "$repo/scripts/retry.sh"
 
 # The host's own tools for making and entering the root.
 missing=""

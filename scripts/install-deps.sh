@@ -30,18 +30,10 @@ for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
         || missing="$missing $package"
 done
-# apt_get ARGUMENT...: apt-get, its chatter kept back unless it fails; a failure (a mirror's
-# passing hiccup, most often) is tried again twice before it ends the set-up.
-apt_get() {
-    for pause in 5 20 0; do
-        apt-get -q "$@" >"$apt_log" 2>&1 && return 0
-        tail -n 15 "$apt_log" >&2
-        [ "$pause" -eq 0 ] && break
-        echo "install-deps: apt-get $1 failed; trying again in ${pause}s" >&2
-        sleep "$pause"
-    done
-    echo "install-deps: apt-get $1 failed three times" >&2
-    return 1
+. "$(dirname "$0")/retry.sh"
+# quiet_apt_get ARGUMENT...: apt-get, its chatter kept back unless it fails.
+quiet_apt_get() {
+    apt-get -q "$@" >"$apt_log" 2>&1 || { tail -n 15 "$apt_log" >&2; return 1; }
 }
 
 if [ -n "$missing" ]; then
@@ -52,9 +44,9 @@ if [ -n "$missing" ]; then
     trap 'exit 130' INT
     trap 'exit 143' TERM
     export DEBIAN_FRONTEND=noninteractive
-    apt_get update
+    retry "apt-get update" quiet_apt_get update
     # shellcheck disable=SC2086
-    apt_get install -y --no-install-recommends $missing
+    retry "apt-get install" quiet_apt_get install -y --no-install-recommends $missing
     echo "Installed in $(($(date +%s) - started)) s."
 fi
 
