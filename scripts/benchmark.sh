@@ -9,8 +9,30 @@
 # window manager, against the floor (plain Xlib and giflib showing the same GIF) and the JDK's own
 # splash screen (java -splash:), 12 runs each by default, taken in turns. Needs no root.
 #   scripts/benchmark.sh splash [runs] [program] [windows-module]
+# Windows splash mode: the same for the Windows program under Wine, in a Wine prefix of its own,
+# against the floor (scripts/benchmark/floor_splash_win32.c, built for the program's architecture),
+# which shows the same picture with one BitBlt. Needs no root.
+#   scripts/benchmark.sh windows-splash [runs] [pellatone.exe]
 set -eu
 cd "$(dirname "$0")/.."
+
+# Starts an X server of the benchmark's own, with no window manager, in $work; sets `server` to its
+# process and `own_display` to its display.
+start_display() {
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    server=$!
+    i=0
+    until [ -s "$work/display" ]; do
+        i=$((i + 1))
+        if [ "$i" -gt 100 ] || ! kill -0 "$server" 2>/dev/null; then
+            echo "Xvfb did not start" >&2
+            cat "$work/xvfb.log" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+    own_display=":$(cat "$work/display")"
+}
 
 if [ "${1:-}" = splash ]; then
     runs=${2:-12}
@@ -33,21 +55,51 @@ if [ "${1:-}" = splash ]; then
     printf 'public class Idle { public static void main(String[] a) throws Exception {
         Thread.sleep(60000); } }\n' >"$work/Idle.java"
     javac -d "$work" "$work/Idle.java"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-    server=$!
-    i=0
-    until [ -s "$work/display" ]; do
-        i=$((i + 1))
-        if [ "$i" -gt 100 ] || ! kill -0 "$server" 2>/dev/null; then
-            echo "Xvfb did not start" >&2
-            cat "$work/xvfb.log" >&2
-            exit 1
-        fi
-        sleep 0.1
-    done
+    start_display
     echo "JDK: $(java -version 2>&1 | head -n 1)"
-    DISPLAY=":$(cat "$work/display")" "$work/splash_watch" "$runs" "$work/app/pellatone" \
-        "$work/floor_splash" assets/splash.gif java -cp "$work" Idle
+    DISPLAY=$own_display "$work/splash_watch" "$runs" 1.5 \
+        program "$work/app/pellatone" -- \
+        floor "$work/floor_splash" assets/splash.gif -- \
+        "JDK splash" java -splash:assets/splash.gif -cp "$work" Idle
+    exit
+fi
+if [ "${1:-}" = windows-splash ]; then
+    runs=${2:-12}
+    program=${3:-build/windows/src/app/pellatone.exe}
+    if [ ! -f "$program" ]; then
+        cmake --preset windows >/dev/null && cmake --build --preset windows
+    fi
+    case $(file -b "$program") in
+    PE32+*) target=x86_64-w64-mingw32 bits=64 ;;
+    PE32*) target=i686-w64-mingw32 bits=32 ;;
+    *) echo "$program is no Windows program" >&2; exit 2 ;;
+    esac
+    work=$(mktemp -d)
+    server=""
+    # Wine's server goes before the X server its programs draw on, and both before the prefix.
+    trap '[ ! -d "$work/prefix" ] || WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
+        [ -z "$server" ] || kill "$server"; rm -rf "$work"' EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    mkdir "$work/program" "$work/floor"
+    cp "$program" "$work/program/pellatone.exe"
+    printf '1 RCDATA "%s"\n' "$PWD/assets/splash.gif" >"$work/floor.rc"
+    "$target-windres" "$work/floor.rc" -O coff -o "$work/floor_picture.o"
+    "$target-gcc" -std=c11 -O2 -mwindows -o "$work/floor/floor_splash.exe" \
+        scripts/benchmark/floor_splash_win32.c "$work/floor_picture.o" -lole32 -loleaut32 -luuid
+    gcc -O2 -o "$work/splash_watch" scripts/benchmark/splash_watch.c -lXdamage -lX11
+    start_display
+    # A prefix of its own whose server and services keep running between the runs, as Windows
+    # does between two programs; Wine is not to offer its Mono and Gecko installers.
+    export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all \
+        WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$own_display"
+    mkdir "$WINEPREFIX"
+    wineserver -p
+    wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; exit 1; }
+    echo "Wine: $(wine --version), the $bits-bit program $program"
+    "$work/splash_watch" "$runs" 1.2 \
+        program wine "$work/program/pellatone.exe" -- \
+        floor wine "$work/floor/floor_splash.exe"
     exit
 fi
 runs=${1:-50}

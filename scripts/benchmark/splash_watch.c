@@ -4,8 +4,9 @@
  * run of each before the timed ones. Drawing is followed with the DAMAGE extension, so the window
  * is read back only after something was drawn into it, and nothing polls the server meanwhile.
  * The launchers take turns, each round starting with another; medians are printed.
- *   splash_watch RUNS PROGRAM FLOOR GIF JAVA [JAVA-ARGUMENT...]
- * PROGRAM runs as it is, FLOOR with GIF, and the JDK as JAVA -splash:GIF JAVA-ARGUMENTS. */
+ *   splash_watch RUNS GOAL NAME COMMAND [ARGUMENT...] [-- NAME COMMAND [ARGUMENT...]]...
+ * The first launcher is the program, the second its floor: the program is to paint within GOAL
+ * times the floor's time, and before each further launcher. */
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -21,7 +22,7 @@
 #include <time.h>
 #include <unistd.h>
 
-enum { kLaunchers = 3, kMaxRuns = 1000 };
+enum { kMaxLaunchers = 8, kMaxRuns = 1000 };
 static const double kDeadlineMs = 10000;
 static const double kQuietMs = 1000;
 static const useconds_t kSettleMicroseconds = 20000;
@@ -198,16 +199,37 @@ static double Median(double* values, int count) {
     return count % 2 == 1 ? values[count / 2] : (values[count / 2 - 1] + values[count / 2]) / 2;
 }
 
+static void Usage(const char* program) {
+    fprintf(stderr,
+            "usage: %s RUNS GOAL NAME COMMAND [ARGUMENT...] [-- NAME COMMAND [ARGUMENT...]]...\n",
+            program);
+    exit(2);
+}
+
 int main(int argc, char** argv) {
-    if (argc < 6) {
-        fprintf(stderr, "usage: %s RUNS PROGRAM FLOOR GIF JAVA [JAVA-ARGUMENT...]\n", argv[0]);
-        return 2;
-    }
+    if (argc < 7) Usage(argv[0]);
     const int runs = atoi(argv[1]);
-    if (runs < 1 || runs > kMaxRuns) {
-        fprintf(stderr, "splash_watch: 1 to %d runs\n", kMaxRuns);
+    const double goal = atof(argv[2]);
+    if (runs < 1 || runs > kMaxRuns || goal <= 0) {
+        fprintf(stderr, "splash_watch: 1 to %d runs, and a goal above 0\n", kMaxRuns);
         return 2;
     }
+    /* Each launcher's words end at its "--", which becomes the end of its command. */
+    static Launcher launchers[kMaxLaunchers];
+    int count = 0;
+    for (int i = 3; i < argc; ++i) {
+        if (count == kMaxLaunchers || i + 1 >= argc || strcmp(argv[i + 1], "--") == 0) {
+            Usage(argv[0]);
+        }
+        launchers[count].name = argv[i];
+        launchers[count].command = &argv[i + 1];
+        i += 2;
+        while (i < argc && strcmp(argv[i], "--") != 0) ++i;
+        if (i < argc) argv[i] = NULL;
+        ++count;
+    }
+    if (count < 2) Usage(argv[0]);
+
     display = XOpenDisplay(NULL);
     int damageError = 0;
     if (display == NULL || !XDamageQueryExtension(display, &damageEvent, &damageError)) {
@@ -218,41 +240,26 @@ int main(int argc, char** argv) {
     root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
 
-    char* program[] = {argv[2], NULL};
-    char* floor[] = {argv[3], argv[4], NULL};
-    char splash[4096];
-    snprintf(splash, sizeof splash, "-splash:%s", argv[4]);
-    char** jdk = calloc((size_t)argc, sizeof *jdk);
-    jdk[0] = argv[5];
-    jdk[1] = splash;
-    for (int i = 6; i < argc; ++i) jdk[i - 4] = argv[i];
-
-    static Launcher launchers[kLaunchers] = {
-        {"program", NULL, NULL, {0}, {0}, 0},
-        {"floor", NULL, NULL, {0}, {0}, 0},
-        {"JDK splash", NULL, NULL, {0}, {0}, 0},
-    };
-    launchers[0].command = program;
-    launchers[1].command = floor;
-    launchers[2].command = jdk;
-    for (int i = 0; i < kLaunchers; ++i) TakeFinalPicture(&launchers[i]);
+    for (int i = 0; i < count; ++i) TakeFinalPicture(&launchers[i]);
     for (int run = 0; run < runs; ++run) {
-        for (int turn = 0; turn < kLaunchers; ++turn)
-            TimedRun(&launchers[(run + turn) % kLaunchers]);
+        for (int turn = 0; turn < count; ++turn) TimedRun(&launchers[(run + turn) % count]);
     }
 
-    double painted[kLaunchers];
+    double painted[kMaxLaunchers];
     printf("splash runs per launcher: %d\n", runs);
-    for (int i = 0; i < kLaunchers; ++i) {
+    for (int i = 0; i < count; ++i) {
         const double mapped = Median(launchers[i].mapped, runs);
         painted[i] = Median(launchers[i].painted, runs);
         printf("%s: mapped after %.1f ms, painted after %.1f ms\n", launchers[i].name, mapped,
                painted[i]);
     }
-    printf("ratio program/floor: %.2f\n", painted[0] / painted[1]);
-    printf("%s: program painted within 1.5 times the floor\n",
-           painted[0] <= 1.5 * painted[1] ? "met" : "MISSED");
-    printf("%s: program painted before the JDK's splash\n",
-           painted[0] < painted[2] ? "met" : "MISSED");
+    printf("ratio %s/%s: %.2f\n", launchers[0].name, launchers[1].name, painted[0] / painted[1]);
+    printf("%s: %s painted within %g times the %s\n",
+           painted[0] <= goal * painted[1] ? "met" : "MISSED", launchers[0].name, goal,
+           launchers[1].name);
+    for (int i = 2; i < count; ++i) {
+        printf("%s: %s painted before the %s\n", painted[0] < painted[i] ? "met" : "MISSED",
+               launchers[0].name, launchers[i].name);
+    }
     return 0;
 }

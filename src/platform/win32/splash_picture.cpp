@@ -6,7 +6,9 @@
 #include <olectl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/win32/system_error.h"
 
@@ -18,9 +20,9 @@ RunTimeError PictureError(const std::string& what) {
     return {error_number::kSystemError, "The splash picture could not be " + what};
 }
 
-// The picture object owns the bitmap it decoded, so the window gets a copy of its own: a 32-bit
-// device-independent bitmap, the form GDI draws from without looking up any palette.
-UniqueBitmap CopyToOwnBitmap(HBITMAP decoded, int width, int height) {
+// A 32-bit device-independent bitmap, the form GDI draws from without looking up any palette;
+// null when GDI has no room for it.
+UniqueBitmap NewDrawingBitmap(int width, int height) {
     BITMAPINFO format{};
     format.bmiHeader.biSize = sizeof(format.bmiHeader);
     format.bmiHeader.biWidth = width;
@@ -29,7 +31,12 @@ UniqueBitmap CopyToOwnBitmap(HBITMAP decoded, int width, int height) {
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
-    UniqueBitmap copy(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    return UniqueBitmap(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &pixels, nullptr, 0));
+}
+
+// The picture object owns the bitmap it decoded, so the window gets a copy of its own.
+UniqueBitmap CopyToOwnBitmap(HBITMAP decoded, int width, int height) {
+    UniqueBitmap copy = NewDrawingBitmap(width, height);
     const UniqueMemoryDeviceContext source(::CreateCompatibleDC(nullptr));
     const UniqueMemoryDeviceContext target(::CreateCompatibleDC(nullptr));
     if (!copy || !source || !target) throw PictureError("converted for drawing");
@@ -72,6 +79,30 @@ Picture DecodePicture(std::span<const std::byte> encoded) {
     }
     return {CopyToOwnBitmap(decoded, described.bmWidth, described.bmHeight), described.bmWidth,
             described.bmHeight};
+}
+
+Picture ComposeSplashPicture(const Picture& background, SIZE image1) {
+    const int width = std::max(background.width, static_cast<int>(image1.cx));
+    const int height = std::max(background.height, static_cast<int>(image1.cy));
+    UniqueBitmap composed = NewDrawingBitmap(width, height);
+    const UniqueMemoryDeviceContext source(::CreateCompatibleDC(nullptr));
+    const UniqueMemoryDeviceContext target(::CreateCompatibleDC(nullptr));
+    if (!composed || !source || !target) throw PictureError("composed");
+    HGDIOBJ previousSource = ::SelectObject(source.Get(), background.bitmap.Get());
+    HGDIOBJ previousTarget = ::SelectObject(target.Get(), composed.Get());
+    const RECT all{0, 0, width, height};
+    ::FillRect(target.Get(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
+    bool drawn = ::BitBlt(target.Get(), 0, 0, background.width, background.height, source.Get(), 0,
+                          0, SRCCOPY) != 0;
+    // Halftone averages the rows it squeezes together instead of dropping some of them.
+    ::SetStretchBltMode(target.Get(), HALFTONE);
+    ::SetBrushOrgEx(target.Get(), 0, 0, nullptr);
+    drawn = drawn && ::StretchBlt(target.Get(), 0, 0, image1.cx, image1.cy, source.Get(), 0, 0,
+                                  background.width, background.height, SRCCOPY) != 0;
+    ::SelectObject(target.Get(), previousTarget);
+    ::SelectObject(source.Get(), previousSource);
+    if (!drawn) throw PictureError("composed");
+    return {std::move(composed), width, height};
 }
 
 std::span<const std::byte> ProgramResourceData(int resourceId) {

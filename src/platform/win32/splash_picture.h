@@ -20,6 +20,12 @@ struct Picture {
 // RunTimeError when the bytes are no still picture OLE can read.
 Picture DecodePicture(std::span<const std::byte> encoded);
 
+// The splash window's whole picture, composed once so that it reaches the screen in one copy:
+// `background` unscaled from the top-left corner and, over it, the same picture stretched
+// (halftone) into a box of `image1` at that corner. It covers both; what neither covers has the
+// window colour. Raises RunTimeError when GDI cannot compose it.
+Picture ComposeSplashPicture(const Picture& background, SIZE image1);
+
 // The bytes of an RCDATA resource of the running program; they live as long as the program.
 std::span<const std::byte> ProgramResourceData(int resourceId);
 

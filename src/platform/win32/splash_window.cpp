@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <initializer_list>
 #include <utility>
 
 #include "platform/platform.h"
@@ -24,7 +25,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kWindowExStyle = 0;
 
 // Image1: the picture stretched into its box at the client area's top-left corner.
-constexpr RECT kImage1Bounds{0, 0, splash::kImageWidth, splash::kImageHeight};
+constexpr SIZE kImage1Size{splash::kImageWidth, splash::kImageHeight};
 
 // The registered window class, unregistered when the window is gone.
 class WindowClass {
@@ -57,7 +58,8 @@ UniqueIcon LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric
     return UniqueIcon(static_cast<HICON>(icon));
 }
 
-// frmSplash: the window, its picture and Timer1.
+// frmSplash: the window, its picture and Timer1. The picture comes composed (the background
+// with Image1 over it), so that painting is one copy and no half-drawn frame reaches the screen.
 class Win32SplashWindow final : public SplashWindow {
 public:
     Win32SplashWindow(const Timer1Handler& onTimer1Tick, win32::Picture picture)
@@ -151,24 +153,22 @@ private:
         PAINTSTRUCT paint{};
         HDC target = ::BeginPaint(window, &paint);
         if (target == nullptr) return;
+        // The memory context goes before EndPaint, as soon as the picture is copied.
+        if (const UniqueMemoryDeviceContext memory(::CreateCompatibleDC(target)); memory) {
+            HGDIOBJ previous = ::SelectObject(memory.Get(), picture_.bitmap.Get());
+            ::BitBlt(target, 0, 0, picture_.width, picture_.height, memory.Get(), 0, 0, SRCCOPY);
+            ::SelectObject(memory.Get(), previous);
+        }
+        // Beyond the picture, when the window is made larger, the usual window colour; nothing
+        // at the window's own size.
         RECT client{};
         ::GetClientRect(window, &client);
-        // Beyond the picture, when the window is made larger, the usual window colour.
-        ::FillRect(target, &client, ::GetSysColorBrush(COLOR_BTNFACE));
-        // The memory context goes before EndPaint, as soon as the picture is drawn.
-        if (const UniqueMemoryDeviceContext memory(::CreateCompatibleDC(target)); memory) {
-            HDC source = memory.Get();
-            HGDIOBJ previous = ::SelectObject(source, picture_.bitmap.Get());
-            // The background picture, unscaled from the top-left corner ...
-            ::BitBlt(target, 0, 0, picture_.width, picture_.height, source, 0, 0, SRCCOPY);
-            // ... and Image1 over it, the same picture stretched into its box.
-            ::SetStretchBltMode(target, HALFTONE);
-            ::SetBrushOrgEx(target, 0, 0, nullptr);
-            ::StretchBlt(target, kImage1Bounds.left, kImage1Bounds.top,
-                         kImage1Bounds.right - kImage1Bounds.left,
-                         kImage1Bounds.bottom - kImage1Bounds.top, source, 0, 0, picture_.width,
-                         picture_.height, SRCCOPY);
-            ::SelectObject(source, previous);
+        const RECT beside{picture_.width, 0, client.right, client.bottom};
+        const RECT below{0, picture_.height, picture_.width, client.bottom};
+        for (const RECT& strip : {beside, below}) {
+            if (::IsRectEmpty(&strip) == 0) {
+                ::FillRect(target, &strip, ::GetSysColorBrush(COLOR_BTNFACE));
+            }
         }
         ::EndPaint(window, &paint);
     }
@@ -189,7 +189,9 @@ bool RunSplashWindow(const Timer1Handler& onTimer1Tick) {
                                   smallIcon.Get());
     Win32SplashWindow splash(
         onTimer1Tick,
-        win32::DecodePicture(win32::ProgramResourceData(PELLATONE_IDR_SPLASH_PICTURE)));
+        win32::ComposeSplashPicture(
+            win32::DecodePicture(win32::ProgramResourceData(PELLATONE_IDR_SPLASH_PICTURE)),
+            kImage1Size));
     splash.Create(instance);
     splash.Show();
 

@@ -3,13 +3,14 @@
 # what a user and the started Java runtime would see.
 #
 #   program_e2e.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER BUILD_FOLDER \
-#                  SPLASH_WATCH PLANTED_DLL_FOLDER
+#                  SPLASH_WATCH PLANTED_DLL_FOLDER SPLASH_FRAMES
 #
 #   bare_java       the splash window shows for Timer1's 2000 ms, then the stand-in java.exe
 #                   beside the program is started hidden with the exact command line, in the
 #                   application folder
-#   splash_window   the splash window's size, place, frame, icons and picture, and that it stays
-#                   for Timer1's 2000 ms
+#   splash_window   the splash window's size, place, frame, icons and picture, that the picture
+#                   comes in one step (from its mapping on, the window shows nothing but the
+#                   final picture once anything is drawn), and that it stays for Timer1's 2000 ms
 #   early_close     closing the splash window before Timer1 ticks ends the program, nothing started
 #   uncaught_error  no java.exe anywhere: the run-time error box, and a non-zero exit status
 #   planted_dlls    stand-ins for DLLs Windows loads by name (gdiplus, uxtheme, version, ...) lie
@@ -26,6 +27,7 @@ clicker=$4
 build_folder=$5
 splash_watch=$6
 planted_dlls=$7
+splash_frames=$8
 assets="$(cd "$(dirname "$0")/../../../assets" && pwd)"
 # shellcheck source=tests/support/test_helpers.sh
 . "$(dirname "$0")/../../support/test_helpers.sh"
@@ -97,9 +99,33 @@ check_splash_time() {
     [ "$shown_ms" -le 5000 ] || fail "the splash window was still shown after $shown_ms ms"
 }
 
-# Sets `x` and `y`, the client area's place on the screen.
+# Every picture the splash window shows, followed on the X server from its mapping until it is
+# unmapped (splash_frames, native). Returns once the watch is looking.
+follow_splash_pictures() {
+    rm -f "$build_folder/splash-window-windows-before.png"
+    timeout 120 "$splash_frames" 100 "$work/final.ppm" "$work/other.ppm" >"$work/pictures.txt" \
+        2>&1 &
+    pictures_pid=$!
+    background+=("$pictures_pid")
+    await 60 'grep -q ^watching "$work/pictures.txt"' || fail "the splash picture watch did not start"
+}
+
+# One step: once anything was drawn, the window showed its final picture and nothing else. A
+# picture shown before it is kept beside the final one for a look.
+check_splash_steps() {
+    local pictures_status=0
+    wait "$pictures_pid" || pictures_status=$?
+    sed 1d "$work/pictures.txt"
+    if [ -s "$work/other.ppm" ]; then
+        convert "$work/other.ppm" "$build_folder/splash-window-windows-before.png"
+    fi
+    [ "$pictures_status" = 0 ] || fail "the window showed another picture before its final one:" \
+        "$(tail -n 1 "$work/pictures.txt")"
+}
+
+# The client area: 487 x 511, centred on the screen.
 check_splash_geometry() {
-    local geometry width height screen_width screen_height
+    local geometry x y width height screen_width screen_height
     geometry=$(timeout 5 xwininfo -id "$1")
     x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
     y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
@@ -134,11 +160,11 @@ check_splash_frame() {
     grep -q 'Icon (16 x 16)' <<<"$properties" || fail "the window lacks the 16 x 16 icon image"
 }
 
-# The background picture unscaled with Image1 stretched to 487 x 508 over it.
+# The final picture (as check_splash_steps' watch read it back) is the background picture
+# unscaled with Image1 stretched to 487 x 508 over it.
 check_splash_picture() {
-    local x=$1 y=$2 screenshot="$build_folder/splash-window-windows.png"
-    timeout 20 import -window root "$screenshot" || fail "no screenshot"
-    convert "$screenshot" -crop "487x511+$x+$y" +repage "$work/shown.png"
+    convert "$work/final.ppm" "$build_folder/splash-window-windows.png" || fail "no final picture"
+    convert "$work/final.ppm" "$work/shown.png"
     convert "$assets/splash.gif" -crop 487x511+0+0 +repage \
         \( "$assets/splash.gif" -resize '487x508!' \) -geometry +0+0 -composite "$work/expected.png"
     local difference
@@ -173,17 +199,19 @@ bare_java)
 splash_window)
     cp "$stand_in" "$app/java.exe"
     watch_splash
+    follow_splash_pictures
     timeout 120 wine "$app/pellatone.exe" &
     program_pid=$!
     background+=("$program_pid")
     wait_for_splash
     check_splash_geometry "$window"
     check_splash_frame "$window"
-    check_splash_picture "$x" "$y"
     await 30 '[ -z "$(splash_window)" ]' || fail "the splash window did not go away"
     wait_for_program "$program_pid"
     [ "$status" = 0 ] || fail "the program ended with status $status"
     check_splash_time
+    check_splash_steps
+    check_splash_picture
     ;;
 early_close)
     cp "$stand_in" "$app/java.exe"
