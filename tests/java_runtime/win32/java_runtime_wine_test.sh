@@ -419,7 +419,7 @@ long_runtime_folder)
     # Every path with a drive letter in the trace (Wine writes a backslash doubled), by length,
     # but for the stand-in java's own records.
     grep -o 'L"[A-Za-z]:\\\\[^"]*"' "$work/trace.txt" | sed 's/^L"//; s/"$//; s/\\\\/\\/g' \
-        | grep -v '\\java-\(invocation\.partial\|invocation\.txt\|starts\.txt\)$' \
+        | grep -v '\\java-\(invocation\.[0-9]*\.partial\|invocation\.txt\|starts\.txt\)$' \
         | LC_ALL=C.UTF-8 awk '{ print length($0) "\t" $0 }' | sort -rn | uniq >"$work/paths.txt"
     grep -q "$(printf '%s' "$name" | head -c 40)" "$work/paths.txt" \
         || fail "the file trace shows none of the runtime's paths"

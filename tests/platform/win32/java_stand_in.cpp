@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
 
 namespace {
@@ -42,17 +43,23 @@ int main() {
     const std::string record = pellatone::win32::Utf8FromWide(GetCommandLineW()) + "\n" +
                                pellatone::win32::Utf8FromWide(CurrentFolder()) + "\n" +
                                ShowRequest() + "\n";
-    // Written under another name and renamed, so the test never reads half a record.
     const std::wstring folder = OwnFolder();
-    const std::wstring partial = folder + L"\\java-invocation.partial";
+    // Counted first, by an append Windows makes whole even when other starts append at once.
+    const HANDLE opened = CreateFileW((folder + L"\\java-starts.txt").c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return 5;
+    const pellatone::win32::UniqueKernelHandle starts(opened);
+    DWORD counted = 0;
+    if (WriteFile(starts.Get(), "started\n", 8, &counted, nullptr) == 0 || counted != 8) return 5;
+    // Written under a name of this start's own and renamed, so the test never reads half a record.
+    const std::wstring partial =
+        folder + L"\\java-invocation." + std::to_wstring(GetCurrentProcessId()) + L".partial";
     const std::wstring complete = folder + L"\\java-invocation.txt";
     std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(partial.c_str(), L"wb"), &std::fclose);
     if (!file) return 2;
     const bool written = std::fwrite(record.data(), 1, record.size(), file.get()) == record.size();
     if (std::fclose(file.release()) != 0 || !written) return 3;
     if (MoveFileExW(partial.c_str(), complete.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) return 4;
-    std::unique_ptr<FILE, int (*)(FILE*)> starts(
-        _wfopen((folder + L"\\java-starts.txt").c_str(), L"ab"), &std::fclose);
-    if (!starts || std::fputs("started\n", starts.get()) < 0) return 5;
     return 0;
 }
