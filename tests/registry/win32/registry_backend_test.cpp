@@ -96,8 +96,8 @@ TEST_F(Win32Registry, ListsTheRootItselfForAnEmptyPath) {
     const SubKeyList names = registry.RegEnumSubKeys(kHkeyLocalMachine, "");
     EXPECT_EQ(std::count_if(names.begin(), names.end(),
                             [](const std::string& name) {
-                                return NamesEqualIgnoringCase(name, "SOFTWARE") ||
-                                       NamesEqualIgnoringCase(name, "SYSTEM");
+                                return CompareNamesIgnoringCase(name, "SOFTWARE") == 0 ||
+                                       CompareNamesIgnoringCase(name, "SYSTEM") == 0;
                             }),
               2);
     EXPECT_TRUE(registry.RegKeyExists(kHkeyLocalMachine, ""));
