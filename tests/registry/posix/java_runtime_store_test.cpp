@@ -329,16 +329,17 @@ TEST_F(RuntimeStore, JavaHomeIsTheRuntimesFolder) {
 
 // Only the version keys hold a value, and only JavaHome.
 TEST_F(RuntimeStore, HoldsNoOtherValue) {
-    for (const auto& [path, value] :
+    for (const auto& place :
          std::vector<std::pair<std::string, std::string>>{{kRuntimeKey + "\\17.0.15", "RuntimeLib"},
                                                           {kRuntimeKey + "\\17.0.15", "JavaHom"},
                                                           {kRuntimeKey + "\\17.0.15", ""},
                                                           {kRuntimeKey, "JavaHome"},
                                                           {"SOFTWARE", "JavaHome"},
                                                           {"", "JavaHome"}}) {
-        SCOPED_TRACE(path + " " + value);
-        const RunTimeError error = testing::ErrorOf(
-            [&] { (void)registry.RegReadValue(kHkeyLocalMachine, path, value, nullptr); });
+        SCOPED_TRACE(place.first + " " + place.second);
+        const RunTimeError error = testing::ErrorOf([&] {
+            (void)registry.RegReadValue(kHkeyLocalMachine, place.first, place.second, nullptr);
+        });
         EXPECT_EQ(error.Number(), 1001);
     }
 }
