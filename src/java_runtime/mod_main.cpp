@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string_view>
 
 #include "platform/run_time_error.h"
 #include "platform/text_to_number.h"
@@ -50,6 +51,11 @@ void ShowError(PlatformServices& platform, const RunTimeError& error, std::strin
     platform.ShowMessage(std::string(activity));
 }
 
+// The first characters of a subkey name that carry its version; the whole name when shorter.
+std::string_view VersionPrefix(std::string_view subKeyName) {
+    return subKeyName.substr(0, kVersionPrefixLength);
+}
+
 // Does not return, as EndProgram does not.
 void EndForLackOfJava(PlatformServices& platform, std::string_view message) {
     platform.ShowMessage(std::string(message));
@@ -57,10 +63,6 @@ void EndForLackOfJava(PlatformServices& platform, std::string_view message) {
 }
 
 }  // namespace
-
-std::string_view VersionPrefix(std::string_view subKeyName) {
-    return subKeyName.substr(0, kVersionPrefixLength);
-}
 
 std::optional<std::string> ChooseJavaVersion(const SubKeyList& subKeyNames) {
     for (const std::string& name : subKeyNames) {

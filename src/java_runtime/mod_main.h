@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "platform/file_system_object.h"
 #include "platform/path_convention.h"
@@ -19,9 +18,6 @@ struct JavaRuntimeServices {
     FileSystem& fileSystem;
     PathConvention convention;
 };
-
-// The first characters of a subkey name that carry its version; the whole name when shorter.
-std::string_view VersionPrefix(std::string_view subKeyName);
 
 // The first name, in the given order, whose version prefix reads as kMinimumJavaVersion or more;
 // nothing when none does. Names after the chosen one are not looked at. Raises RunTimeError 13

@@ -8,11 +8,6 @@ namespace pellatone {
 // Only ASCII letters are folded; other bytes compare as they are.
 [[nodiscard]] int CompareNamesIgnoringCase(std::string_view left, std::string_view right) noexcept;
 
-[[nodiscard]] inline bool NamesEqualIgnoringCase(std::string_view left,
-                                                 std::string_view right) noexcept {
-    return CompareNamesIgnoringCase(left, right) == 0;
-}
-
 // Orders names the way the registry lists them.
 struct NameLessIgnoringCase {
     using is_transparent = void;

@@ -137,16 +137,10 @@ const DiscoveryCase kDiscoveryCases[] = {
                       t.registry.values[kKey + "\\1.4|JavaHome"] = std::string("C:\\old");
                   },
                   {KeyExists(), EnumSubKeys(), Message(kNotAvailable), kEndNoJava}},
-    DiscoveryCase{"NonNumberBeforeTheQualifyingName",
-                  [](FindJavaRuntimeTest& t) {
-                      t.ListRuntime("1.6.0", std::string(kHome));
-                      t.registry.subKeys[kKey] = {"1.4.2", "abc", "1.6.0"};
-                  },
-                  {KeyExists(), EnumSubKeys(), Message("Type mismatch"), Message(kSearchError)}},
     DiscoveryCase{"NonNumberBeforeTheChoiceReadsNoValueAndCopiesNothing",
                   [](FindJavaRuntimeTest& t) {
                       t.ListRuntime("1.6.0", std::string(kHome));
-                      t.registry.subKeys[kKey] = {"abc", "1.6.0"};
+                      t.registry.subKeys[kKey] = {"1.4.2", "abc", "1.6.0"};
                   },
                   {KeyExists(), EnumSubKeys(), Message("Type mismatch"), Message(kSearchError)}},
     // Errors that are not the program's own are reported through the same error path.
@@ -162,17 +156,11 @@ const DiscoveryCase kDiscoveryCases[] = {
                       t.registry.onEnumSubKeys = [] { throw std::length_error("too long"); };
                   },
                   {KeyExists(), EnumSubKeys(), Message("too long"), Message(kSearchError)}},
-    DiscoveryCase{"JavaHomeValueMissing",
+    // The registry reads a missing value and one of an unsupported type alike.
+    DiscoveryCase{"JavaHomeValueMissingOrOfUnsupportedType",
                   [](FindJavaRuntimeTest& t) {
                       t.registry.subKeys[kKey] = {"1.6.0"};
                       t.registry.subKeys[kKey + "\\1.6.0"] = {};
-                  },
-                  {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0"),
-                   Message("Unsupported value type"), Message(kSearchError)}},
-    DiscoveryCase{"JavaHomeOfUnsupportedType",
-                  [](FindJavaRuntimeTest& t) {
-                      t.ListRuntime("1.6.0", std::string(kHome));
-                      t.registry.failReadValue = RunTimeError(1001, "Unsupported value type");
                   },
                   {KeyExists(), EnumSubKeys(), ReadJavaHome("1.6.0"),
                    Message("Unsupported value type"), Message(kSearchError)}},

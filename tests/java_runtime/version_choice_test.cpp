@@ -14,23 +14,6 @@ namespace {
 using testing::ErrorOf;
 using testing::PrintTo;
 
-struct PrefixCase {
-    std::string name;
-    std::string prefix;
-};
-
-class VersionPrefixOf : public ::testing::TestWithParam<PrefixCase> {};
-
-TEST_P(VersionPrefixOf, IsTheFirstThreeCharactersOrTheWholeName) {
-    EXPECT_EQ(VersionPrefix(GetParam().name), GetParam().prefix);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, VersionPrefixOf,
-                         ::testing::Values(PrefixCase{"1.4.2_19", "1.4"}, PrefixCase{"1.5", "1.5"},
-                                           PrefixCase{"17.0.15", "17."}, PrefixCase{"9", "9"},
-                                           PrefixCase{"10", "10"}, PrefixCase{"", ""},
-                                           PrefixCase{"1.10", "1.1"}));
-
 struct ChoiceCase {
     const char* name;
     SubKeyList names;

@@ -2,37 +2,26 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <set>
 #include <span>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "registry/key_name.h"
-#include "registry/memory_registry_backend.h"
+#include "registry/registry_backend.h"
 
 namespace pellatone::testing {
 
-// The in-memory registry with keys that refuse to be opened, and counts of what is opened,
-// closed and queried, so that callers can be checked for leaks and extra reads.
-class CountingRegistryBackend : public MemoryRegistryBackend {
+// Another backend, counting what is opened, closed and queried through it, so that callers can be
+// checked for leaks and extra reads.
+class CountingRegistryBackend final : public RegistryBackend {
 public:
-    // From now on opening this existing key (by its path from a predefined root) is refused with
-    // kAccessDenied.
-    void RefuseAccess(RegistryKey root, const std::string& keyPath) {
-        CreateKey(root, keyPath);
-        refused_.emplace_back(root, keyPath);
-    }
+    explicit CountingRegistryBackend(std::unique_ptr<RegistryBackend> counted)
+        : counted_(std::move(counted)) {}
 
     RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
                            RegistryKey& opened) override {
-        for (const auto& [refusedRoot, refusedPath] : refused_) {
-            if (root == refusedRoot && NamesEqualIgnoringCase(keyPath, refusedPath)) {
-                return registry_status::kAccessDenied;
-            }
-        }
-        const RegistryStatus status = MemoryRegistryBackend::OpenKey(root, keyPath, opened);
+        const RegistryStatus status = counted_->OpenKey(root, keyPath, opened);
         if (status == registry_status::kSuccess) {
             handles_.insert(opened);
             ++opens_;
@@ -40,13 +29,21 @@ public:
         return status;
     }
     void CloseKey(RegistryKey key) noexcept override {
-        if (handles_.erase(key) == 0) ++strayCloses_;
-        MemoryRegistryBackend::CloseKey(key);
+        const auto open = handles_.find(key);
+        if (open == handles_.end()) {
+            ++strayCloses_;
+        } else {
+            handles_.erase(open);
+        }
+        counted_->CloseKey(key);
+    }
+    RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override {
+        return counted_->EnumKey(key, index, name);
     }
     RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
                               std::span<std::uint8_t> data, std::uint32_t& size) override {
         ++queries_;
-        return MemoryRegistryBackend::QueryValue(key, valueName, type, data, size);
+        return counted_->QueryValue(key, valueName, type, data, size);
     }
 
     // Handles opened and not yet closed.
@@ -57,8 +54,9 @@ public:
     [[nodiscard]] std::size_t QueryCount() const noexcept { return queries_; }
 
 private:
-    std::vector<std::pair<RegistryKey, std::string>> refused_;
-    std::set<RegistryKey> handles_;
+    std::unique_ptr<RegistryBackend> counted_;
+    // A backend may hand out the same handle for two opens of one key.
+    std::multiset<RegistryKey> handles_;
     std::size_t strayCloses_ = 0;
     std::size_t opens_ = 0;
     std::size_t queries_ = 0;

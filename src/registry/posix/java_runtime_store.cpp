@@ -11,6 +11,7 @@
 
 #include "platform/run_time_error.h"
 #include "registry/java_runtime_key.h"
+#include "registry/key_name.h"
 #include "registry/m_registry.h"
 
 namespace pellatone {
@@ -23,6 +24,8 @@ constexpr std::string_view kVersionKey = "JAVA_VERSION=";
 constexpr std::size_t kReleaseFileReadLimit = std::size_t{64} * 1024;
 // A registry key name holds at most this many characters.
 constexpr std::size_t kLongestKeyName = 255;
+// The store's handles, clear of the predefined roots.
+constexpr RegistryKey kFirstHandle = 0x1000;
 
 std::string_view TrimBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
@@ -36,6 +39,19 @@ std::string_view Unquoted(std::string_view text) {
         return text.substr(1, text.size() - 2);
     }
     return text;
+}
+
+// The names along a key path; none for the empty path, which names the key it starts from.
+std::vector<std::string_view> Components(std::string_view keyPath) {
+    std::vector<std::string_view> components;
+    if (keyPath.empty()) return components;
+    for (std::size_t end = keyPath.find('\\'); end != std::string_view::npos;
+         end = keyPath.find('\\')) {
+        components.push_back(keyPath.substr(0, end));
+        keyPath.remove_prefix(end + 1);
+    }
+    components.push_back(keyPath);
+    return components;
 }
 
 // Folders directly under `root`, by name; none when the root is missing or unreadable.
@@ -141,19 +157,80 @@ std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
     return runtimes;
 }
 
-void RegisterJavaRuntimes(MemoryRegistryBackend& store,
-                          std::span<const InstalledJavaRuntime> runtimes) {
-    for (const InstalledJavaRuntime& runtime : runtimes) {
-        store.SetString(kHkeyLocalMachine, std::string(kJavaRuntimeKey) + "\\" + runtime.version,
-                        std::string(kJavaHomeValueName), runtime.folder);
-    }
+JavaRuntimeStore::JavaRuntimeStore(std::vector<InstalledJavaRuntime> runtimes)
+    : runtimeKeyPath_(Components(kJavaRuntimeKey)), runtimes_(std::move(runtimes)) {
+    std::stable_sort(runtimes_.begin(), runtimes_.end(), [](const auto& left, const auto& right) {
+        return NameLessIgnoringCase{}(left.version, right.version);
+    });
 }
 
-std::unique_ptr<MemoryRegistryBackend> JavaRuntimeStore(
-    std::span<const std::filesystem::path> rootFolders) {
-    auto store = std::make_unique<MemoryRegistryBackend>();
-    RegisterJavaRuntimes(*store, FindInstalledJavaRuntimes(rootFolders));
-    return store;
+std::optional<std::size_t> JavaRuntimeStore::KeyOf(RegistryKey key) const {
+    if (key == kHkeyLocalMachine) return 0;
+    const std::size_t keys = runtimes_.empty() ? 1 : runtimeKeyPath_.size() + 1 + runtimes_.size();
+    if (key < kFirstHandle || key - kFirstHandle >= keys) return std::nullopt;
+    return key - kFirstHandle;
+}
+
+std::size_t JavaRuntimeStore::SubKeyCount(std::size_t key) const {
+    if (runtimes_.empty() || key > runtimeKeyPath_.size()) return 0;
+    return key < runtimeKeyPath_.size() ? 1 : runtimes_.size();
+}
+
+std::string_view JavaRuntimeStore::SubKeyName(std::size_t key, std::size_t index) const {
+    return key < runtimeKeyPath_.size() ? runtimeKeyPath_[key] : runtimes_[index].version;
+}
+
+RegistryStatus JavaRuntimeStore::OpenKey(RegistryKey root, const std::string& keyPath,
+                                         RegistryKey& opened) {
+    std::optional<std::size_t> key = KeyOf(root);
+    if (!key) return registry_status::kInvalidHandle;
+    for (const std::string_view component : Components(keyPath)) {
+        std::size_t index = 0;
+        const std::size_t count = SubKeyCount(*key);
+        while (index < count && CompareNamesIgnoringCase(SubKeyName(*key, index), component) != 0) {
+            ++index;
+        }
+        if (index == count) return registry_status::kFileNotFound;
+        *key += 1 + index;  // a key's subkeys are numbered right after it
+    }
+    opened = kFirstHandle + *key;
+    return registry_status::kSuccess;
+}
+
+// Handles only name keys: nothing is held for them.
+void JavaRuntimeStore::CloseKey(RegistryKey /*key*/) noexcept {}
+
+RegistryStatus JavaRuntimeStore::EnumKey(RegistryKey key, std::uint32_t index,
+                                         std::span<char> name) {
+    const std::optional<std::size_t> listed = KeyOf(key);
+    if (!listed) return registry_status::kInvalidHandle;
+    if (index >= SubKeyCount(*listed)) return registry_status::kNoMoreItems;
+    const std::string_view found = SubKeyName(*listed, index);
+    if (found.size() >= kSubKeyNameUnits || found.size() >= name.size()) {
+        return registry_status::kMoreData;
+    }
+    std::copy(found.begin(), found.end(), name.begin());
+    name[found.size()] = '\0';
+    return registry_status::kSuccess;
+}
+
+RegistryStatus JavaRuntimeStore::QueryValue(RegistryKey key, const std::string& valueName,
+                                            std::uint32_t& type, std::span<std::uint8_t> data,
+                                            std::uint32_t& size) {
+    const std::optional<std::size_t> holder = KeyOf(key);
+    if (!holder) return registry_status::kInvalidHandle;
+    const std::size_t firstVersion = runtimeKeyPath_.size() + 1;
+    if (*holder < firstVersion || CompareNamesIgnoringCase(valueName, kJavaHomeValueName) != 0) {
+        return registry_status::kFileNotFound;
+    }
+    // Stored as an installer stores it: the text and its terminator.
+    const std::string& folder = runtimes_[*holder - firstVersion].folder;
+    type = registry_type::kString;
+    size = static_cast<std::uint32_t>(folder.size() + 1);
+    if (folder.size() >= data.size()) return registry_status::kMoreData;
+    std::copy(folder.begin(), folder.end(), data.begin());
+    data[folder.size()] = 0;
+    return registry_status::kSuccess;
 }
 
 std::unique_ptr<RegistryAccess> RegistryOverStore(

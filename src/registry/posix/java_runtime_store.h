@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -9,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/memory_registry_backend.h"
 #include "registry/registry_backend.h"
 #include "registry/registry_value.h"
 
@@ -38,15 +39,32 @@ struct InstalledJavaRuntime {
 [[nodiscard]] std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
     std::span<const std::filesystem::path> rootFolders);
 
-// Enters each runtime as Java installers do on Windows: a subkey of the runtime key named by the
-// version, holding the REG_SZ value "JavaHome".
-void RegisterJavaRuntimes(MemoryRegistryBackend& store,
-                          std::span<const InstalledJavaRuntime> runtimes);
+// The registry of a system without one, read-only: the runtimes entered as Java installers enter
+// them on Windows. HKEY_LOCAL_MACHINE holds the runtime key (with its parent keys) only when
+// there is a runtime; the key has a subkey for each version, listed in case-insensitive name order,
+// holding the runtime's folder as the REG_SZ value "JavaHome". Names match ignoring case.
+class JavaRuntimeStore final : public RegistryBackend {
+public:
+    // Versions unique ignoring case, as FindInstalledJavaRuntimes gives them.
+    explicit JavaRuntimeStore(std::vector<InstalledJavaRuntime> runtimes);
 
-// The registry of a system without one: the Java runtimes installed under the given roots, looked
-// up now. Nothing is ever written to disk.
-[[nodiscard]] std::unique_ptr<MemoryRegistryBackend> JavaRuntimeStore(
-    std::span<const std::filesystem::path> rootFolders);
+    RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
+                           RegistryKey& opened) override;
+    void CloseKey(RegistryKey key) noexcept override;
+    RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override;
+    RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
+                              std::span<std::uint8_t> data, std::uint32_t& size) override;
+
+private:
+    // Keys are numbered: 0 is the root, then the keys along the runtime key's path down to it,
+    // then the versions. A handle is a key's number past a fixed base.
+    [[nodiscard]] std::optional<std::size_t> KeyOf(RegistryKey key) const;
+    [[nodiscard]] std::size_t SubKeyCount(std::size_t key) const;
+    [[nodiscard]] std::string_view SubKeyName(std::size_t key, std::size_t index) const;
+
+    std::vector<std::string_view> runtimeKeyPath_;
+    std::vector<InstalledJavaRuntime> runtimes_;
+};
 
 // The registry reads over the store `buildStore` makes, made now. A store that fails to build
 // fails every read instead, with the same error: the failure reaches the user where the search

@@ -4,7 +4,10 @@
 namespace pellatone {
 
 std::unique_ptr<RegistryAccess> CreateSystemRegistry() {
-    return RegistryOverStore([] { return JavaRuntimeStore(StandardJavaRuntimeFolders()); });
+    return RegistryOverStore([] {
+        return std::make_unique<JavaRuntimeStore>(
+            FindInstalledJavaRuntimes(StandardJavaRuntimeFolders()));
+    });
 }
 
 }  // namespace pellatone

@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,7 +51,7 @@ protected:
 
     // What the program's registry reads from a store over `roots`.
     static Found Registered(const std::vector<fs::path>& roots) {
-        MRegistry registry(JavaRuntimeStore(roots));
+        MRegistry registry(std::make_unique<JavaRuntimeStore>(FindInstalledJavaRuntimes(roots)));
         Found found;
         if (!registry.RegKeyExists(kHkeyLocalMachine, kRuntimeKey)) return found;
         for (const std::string& version : registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey)) {
@@ -73,19 +74,6 @@ TEST_F(JavaRuntimeStoreTest, EachRuntimeFolderBecomesAVersionKey) {
     EXPECT_EQ(Registered({jvm}), (Found{{"1.8.0_392", home8.string()},
                                         {"11.0.22", home11.string()},
                                         {"17.0.15", home17.string()}}));
-}
-
-TEST_F(JavaRuntimeStoreTest, JavaHomeIsAStringValue) {
-    const fs::path home = AddRuntime(jvm / "jdk", "21.0.2");
-    const std::unique_ptr<MemoryRegistryBackend> store = JavaRuntimeStore(std::vector{jvm});
-    RegistryKey key = 0;
-    ASSERT_EQ(store->OpenKey(kHkeyLocalMachine, kRuntimeKey + "\\21.0.2", key), 0);
-    std::vector<std::uint8_t> data(1024);
-    std::uint32_t type = 0;
-    std::uint32_t size = 1024;
-    ASSERT_EQ(store->QueryValue(key, "JavaHome", type, data, size), 0);
-    EXPECT_EQ(type, 1U);
-    EXPECT_EQ(std::string(data.begin(), data.begin() + size), home.string() + "\0"s);
 }
 
 TEST_F(JavaRuntimeStoreTest, FoldersWithoutAVersionAreLeftOut) {
@@ -124,7 +112,7 @@ TEST_F(JavaRuntimeStoreTest, SameVersionTwiceTakesTheFirstFolderByName) {
 TEST_F(JavaRuntimeStoreTest, EmptyOrMissingRootsHaveNoRuntimeKey) {
     for (const auto& roots : {std::vector<fs::path>{jvm}, std::vector<fs::path>{base / "missing"},
                               std::vector<fs::path>{}, std::vector<fs::path>{jvm / "release"}}) {
-        MRegistry registry(JavaRuntimeStore(roots));
+        MRegistry registry(std::make_unique<JavaRuntimeStore>(FindInstalledJavaRuntimes(roots)));
         EXPECT_FALSE(registry.RegKeyExists(kHkeyLocalMachine, kRuntimeKey));
         EXPECT_FALSE(registry.RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\JavaSoft"));
         EXPECT_TRUE(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey).empty());
@@ -145,8 +133,9 @@ TEST_F(JavaRuntimeStoreTest, RootsAreScannedInTheOrderGiven) {
 
 TEST_F(JavaRuntimeStoreTest, LooksTheRuntimesUpWhenMadeOnly) {
     AddRuntime(jvm / "java-17", "17.0.15");
-    const std::unique_ptr<RegistryAccess> registry =
-        RegistryOverStore([&] { return JavaRuntimeStore(std::vector{jvm}); });
+    const std::unique_ptr<RegistryAccess> registry = RegistryOverStore([&] {
+        return std::make_unique<JavaRuntimeStore>(FindInstalledJavaRuntimes(std::vector{jvm}));
+    });
     AddRuntime(jvm / "java-21", "21.0.2");
     EXPECT_EQ(registry->RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey), SubKeyList{"17.0.15"});
     EXPECT_EQ(registry->RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey), SubKeyList{"17.0.15"});
@@ -242,25 +231,187 @@ TEST_F(JavaRuntimeStoreTest, HugeReleaseFileIsReadOnlyAtItsHead) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
-// Listing takes linear time: the same list read quadratically takes many seconds.
-TEST(RuntimeListing, ManyRuntimesAreListedQuickly) {
-    constexpr std::size_t kCount = 40000;
-    std::vector<InstalledJavaRuntime> runtimes;
-    for (std::size_t index = 0; index < kCount; ++index) {
-        runtimes.push_back(
-            {"1.8.0_" + std::to_string(index), "/usr/lib/jvm/" + std::to_string(index)});
-    }
-    auto store = std::make_unique<MemoryRegistryBackend>();
-    RegisterJavaRuntimes(*store, runtimes);
-    MRegistry registry(std::move(store));
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey).size(), kCount);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-}
-
 TEST_F(JavaRuntimeStoreTest, MissingReleaseFileNamesNoVersion) {
     EXPECT_EQ(ReadJavaVersion(jvm / "release"), std::nullopt);
     EXPECT_EQ(ReadJavaVersion(jvm), std::nullopt);
+}
+
+// --- the store as a registry, over runtimes given by hand -----------------------------------
+
+const std::string kHome8 = "/usr/lib/jvm/java-8-openjdk-amd64";
+const std::string kHome17 = "/usr/lib/jvm/java-17-openjdk-amd64";
+
+class RuntimeStore : public ::testing::Test {
+protected:
+    explicit RuntimeStore(std::vector<InstalledJavaRuntime> runtimes = {{"17.0.15", kHome17},
+                                                                        {"1.8.0_392", kHome8}})
+        : owned_(std::make_unique<JavaRuntimeStore>(std::move(runtimes))),
+          store(*owned_),
+          registry(std::move(owned_)) {}
+
+    RegistryValue JavaHomeOf(const std::string& version) {
+        return registry.RegReadValue(kHkeyLocalMachine, kRuntimeKey + "\\" + version, "JavaHome",
+                                     nullptr);
+    }
+
+    std::unique_ptr<JavaRuntimeStore> owned_;  // until the registry takes it
+    JavaRuntimeStore& store;
+    MRegistry registry;
+};
+
+struct KeyCase {
+    std::string name;
+    RegistryKey root;
+    std::string path;
+    bool exists;
+};
+
+class StoreKey : public RuntimeStore, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(StoreKey, ExistsWhenTheRuntimeKeyHasItOnItsPath) {
+    EXPECT_EQ(registry.RegKeyExists(GetParam().root, GetParam().path), GetParam().exists);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, StoreKey,
+    ::testing::Values(
+        KeyCase{"Root", kHkeyLocalMachine, "", true},
+        KeyCase{"Software", kHkeyLocalMachine, "SOFTWARE", true},
+        KeyCase{"JavaSoft", kHkeyLocalMachine, "SOFTWARE\\JavaSoft", true},
+        KeyCase{"RuntimeKey", kHkeyLocalMachine, kRuntimeKey, true},
+        KeyCase{"VersionKey", kHkeyLocalMachine, kRuntimeKey + "\\17.0.15", true},
+        KeyCase{"OtherCase", kHkeyLocalMachine, "software\\JAVASOFT\\java runtime environment",
+                true},
+        KeyCase{"Missing", kHkeyLocalMachine, "SOFTWARE\\JavaSoft\\Java Development Kit", false},
+        KeyCase{"MissingBelowMissing", kHkeyLocalMachine, "SOFTWARE\\Nothing\\Here", false},
+        KeyCase{"PrefixOfAName", kHkeyLocalMachine, "SOFTWARE\\Java", false},
+        KeyCase{"PrefixOfAVersion", kHkeyLocalMachine, kRuntimeKey + "\\17", false},
+        KeyCase{"BelowAVersion", kHkeyLocalMachine, kRuntimeKey + "\\17.0.15\\bin", false},
+        KeyCase{"EmptyComponent", kHkeyLocalMachine, "SOFTWARE\\\\JavaSoft", false},
+        KeyCase{"LeadingBackslash", kHkeyLocalMachine, "\\SOFTWARE", false},
+        KeyCase{"TrailingBackslash", kHkeyLocalMachine, "SOFTWARE\\", false},
+        KeyCase{"OtherRoot", 0x80000001, "", false},
+        KeyCase{"InvalidRoot", 0x80000099, "SOFTWARE", false}, KeyCase{"NullRoot", 0, "", false}),
+    testing::NameOfCase());
+
+struct ListCase {
+    std::string name;
+    RegistryKey root;
+    std::string path;
+    SubKeyList names;
+};
+
+class StoreListing : public RuntimeStore, public ::testing::WithParamInterface<ListCase> {};
+
+TEST_P(StoreListing, HoldsTheRuntimeKeyAndItsVersions) {
+    EXPECT_EQ(registry.RegEnumSubKeys(GetParam().root, GetParam().path), GetParam().names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, StoreListing,
+    ::testing::Values(
+        ListCase{"Root", kHkeyLocalMachine, "", {"SOFTWARE"}},
+        ListCase{"Software", kHkeyLocalMachine, "SOFTWARE", {"JavaSoft"}},
+        ListCase{"JavaSoft", kHkeyLocalMachine, "SOFTWARE\\JavaSoft", {"Java Runtime Environment"}},
+        ListCase{"RuntimeKey", kHkeyLocalMachine, kRuntimeKey, {"1.8.0_392", "17.0.15"}},
+        ListCase{"VersionKey", kHkeyLocalMachine, kRuntimeKey + "\\1.8.0_392", {}},
+        ListCase{"InvalidRoot", 0x80000099, "", {}}),
+    testing::NameOfCase());
+
+TEST_F(RuntimeStore, JavaHomeIsTheRuntimesFolder) {
+    EXPECT_EQ(JavaHomeOf("17.0.15"), RegistryValue{kHome17});
+    EXPECT_EQ(JavaHomeOf("1.8.0_392"), RegistryValue{kHome8});
+    EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine,
+                                    "software\\javasoft\\JAVA RUNTIME ENVIRONMENT\\17.0.15",
+                                    "JAVAHOME", nullptr),
+              RegistryValue{kHome17});
+}
+
+// Only the version keys hold a value, and only JavaHome.
+TEST_F(RuntimeStore, HoldsNoOtherValue) {
+    for (const auto& place :
+         std::vector<std::pair<std::string, std::string>>{{kRuntimeKey + "\\17.0.15", "RuntimeLib"},
+                                                          {kRuntimeKey + "\\17.0.15", "JavaHom"},
+                                                          {kRuntimeKey + "\\17.0.15", ""},
+                                                          {kRuntimeKey, "JavaHome"},
+                                                          {"SOFTWARE", "JavaHome"},
+                                                          {"", "JavaHome"}}) {
+        SCOPED_TRACE(place.first + " " + place.second);
+        const RunTimeError error = testing::ErrorOf([&] {
+            (void)registry.RegReadValue(kHkeyLocalMachine, place.first, place.second, nullptr);
+        });
+        EXPECT_EQ(error.Number(), 1001);
+    }
+}
+
+// Stored as an installer stores it: REG_SZ, the folder and its terminator, which must fit.
+TEST_F(RuntimeStore, JavaHomeIsAStringValueWithItsTerminator) {
+    RegistryKey key = 0;
+    ASSERT_EQ(store.OpenKey(kHkeyLocalMachine, kRuntimeKey + "\\17.0.15", key), 0);
+    std::vector<std::uint8_t> data(kHome17.size() + 1, 'x');
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    ASSERT_EQ(store.QueryValue(key, "JavaHome", type, data, size), registry_status::kSuccess);
+    EXPECT_EQ(type, 1U);
+    EXPECT_EQ(size, kHome17.size() + 1);
+    EXPECT_EQ(std::string(data.begin(), data.end()), kHome17 + "\0"s);
+    type = 0;
+    size = 0;
+    EXPECT_EQ(store.QueryValue(key, "JavaHome", type, std::span(data).first(kHome17.size()), size),
+              registry_status::kMoreData);
+    EXPECT_EQ(type, 1U);
+    EXPECT_EQ(size, kHome17.size() + 1);
+    store.CloseKey(key);
+}
+
+// A key the store opened serves as a root.
+TEST_F(RuntimeStore, ItsOwnKeysServeAsRoots) {
+    RegistryKey javaSoft = 0;
+    ASSERT_EQ(store.OpenKey(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", javaSoft), 0);
+    EXPECT_EQ(registry.RegEnumSubKeys(javaSoft, ""), SubKeyList{"Java Runtime Environment"});
+    EXPECT_EQ(
+        registry.RegReadValue(javaSoft, "Java Runtime Environment\\1.8.0_392", "JavaHome", nullptr),
+        RegistryValue{kHome8});
+    EXPECT_FALSE(registry.RegKeyExists(javaSoft, "SOFTWARE"));
+    store.CloseKey(javaSoft);
+}
+
+// A handle the store never gave is no key, even next to one it gave.
+TEST_F(RuntimeStore, RefusesHandlesItNeverGave) {
+    RegistryKey last = 0;
+    ASSERT_EQ(store.OpenKey(kHkeyLocalMachine, kRuntimeKey + "\\17.0.15", last), 0);
+    EXPECT_TRUE(registry.RegKeyExists(last, ""));
+    EXPECT_FALSE(registry.RegKeyExists(last + 1, ""));
+    store.CloseKey(last);
+}
+
+class LongRuntimeStore : public RuntimeStore {
+protected:
+    LongRuntimeStore()
+        : RuntimeStore({{std::string(259, 'b'), "/b"},
+                        {std::string(260, 'c'), "/c"},
+                        {std::string(255, 'a'), "/jvm/" + std::string(3000, 'f')},
+                        {"d", "/d"}}) {}
+};
+
+// Names of up to 259 characters are listed whole; a longer one ends the listing, as it does in
+// the registry.
+TEST_F(LongRuntimeStore, LongNamesAndFolders) {
+    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey),
+              (SubKeyList{std::string(255, 'a'), std::string(259, 'b')}));
+    EXPECT_EQ(JavaHomeOf(std::string(255, 'a')), RegistryValue{"/jvm/" + std::string(3000, 'f')});
+}
+
+TEST(RuntimeStoreOrder, VersionsAreListedInCaseInsensitiveNameOrder) {
+    std::vector<InstalledJavaRuntime> runtimes;
+    for (const char* version : {"b", "_x", "C", "A", "1.8", "11.0", "1.10"}) {
+        runtimes.push_back({version, std::string("/jvm/") + version});
+    }
+    MRegistry registry(std::make_unique<JavaRuntimeStore>(std::move(runtimes)));
+    EXPECT_EQ(registry.RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey),
+              (SubKeyList{"1.10", "1.8", "11.0", "A", "b", "C", "_x"}));
+    EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine, kRuntimeKey + "\\c", "JavaHome", nullptr),
+              RegistryValue{"/jvm/C"s});
 }
 
 }  // namespace

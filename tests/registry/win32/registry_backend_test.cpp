@@ -19,11 +19,13 @@
 #include "registry/key_name.h"
 #include "registry/m_registry.h"
 #include "registry/system_registry.h"
+#include "support/counting_registry_backend.h"
 #include "support/error_of.h"
 
 namespace pellatone {
 namespace {
 
+using testing::CountingRegistryBackend;
 using testing::ErrorOf;
 using namespace std::string_literals;
 using win32::UniqueRegistryKey;
@@ -33,35 +35,6 @@ const std::string kValues = kTestKey + "\\Values";
 const std::wstring kWrittenKey = L"SOFTWARE\\PellatoneTests\\Written";
 // The registry's other view, which a program of this build sees only by asking for it.
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-
-// The Windows backend, counting what goes through it.
-class CountingBackend final : public RegistryBackend {
-public:
-    RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
-                           RegistryKey& opened) override {
-        const RegistryStatus status = backend_.OpenKey(root, keyPath, opened);
-        if (status == 0) ++openKeys;
-        return status;
-    }
-    void CloseKey(RegistryKey key) noexcept override {
-        --openKeys;
-        backend_.CloseKey(key);
-    }
-    RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override {
-        return backend_.EnumKey(key, index, name);
-    }
-    RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
-                              std::span<std::uint8_t> data, std::uint32_t& size) override {
-        ++queries;
-        return backend_.QueryValue(key, valueName, type, data, size);
-    }
-
-    int openKeys = 0;
-    int queries = 0;
-
-private:
-    Win32RegistryBackend backend_;
-};
 
 RegistryValue Read(RegistryAccess& registry, const std::string& keyPath,
                    const std::string& valueName) {
@@ -79,10 +52,14 @@ void ExpectUnsupported(RegistryAccess& registry, const std::string& keyPath,
 
 class Win32Registry : public ::testing::Test {
 protected:
-    void TearDown() override { EXPECT_EQ(backend.openKeys, 0) << "a key was left open"; }
+    void TearDown() override {
+        EXPECT_EQ(backend.OpenHandleCount(), 0U) << "a key was left open";
+        EXPECT_EQ(backend.StrayCloseCount(), 0U) << "something not opened was closed";
+    }
 
-    std::unique_ptr<CountingBackend> owned = std::make_unique<CountingBackend>();
-    CountingBackend& backend = *owned;
+    std::unique_ptr<CountingRegistryBackend> owned =
+        std::make_unique<CountingRegistryBackend>(std::make_unique<Win32RegistryBackend>());
+    CountingRegistryBackend& backend = *owned;
     MRegistry registry{std::move(owned)};
 };
 
@@ -119,8 +96,8 @@ TEST_F(Win32Registry, ListsTheRootItselfForAnEmptyPath) {
     const SubKeyList names = registry.RegEnumSubKeys(kHkeyLocalMachine, "");
     EXPECT_EQ(std::count_if(names.begin(), names.end(),
                             [](const std::string& name) {
-                                return NamesEqualIgnoringCase(name, "SOFTWARE") ||
-                                       NamesEqualIgnoringCase(name, "SYSTEM");
+                                return CompareNamesIgnoringCase(name, "SOFTWARE") == 0 ||
+                                       CompareNamesIgnoringCase(name, "SYSTEM") == 0;
                             }),
               2);
     EXPECT_TRUE(registry.RegKeyExists(kHkeyLocalMachine, ""));
@@ -144,7 +121,7 @@ TEST_F(Win32Registry, ReadsEachSupportedType) {
     EXPECT_EQ(Read(registry, kValues, "Dword"), RegistryValue{std::int32_t{-1}});
     EXPECT_EQ(Read(registry, kValues, "One"), RegistryValue{std::int32_t{1}});
     EXPECT_EQ(Read(registry, kValues, "Empty"), RegistryValue{""s});
-    EXPECT_EQ(backend.queries, 6);
+    EXPECT_EQ(backend.QueryCount(), 6U);
 }
 
 TEST_F(Win32Registry, ReadsLargeValuesWholeInTwoQueries) {
@@ -153,9 +130,9 @@ TEST_F(Win32Registry, ReadsLargeValuesWholeInTwoQueries) {
         expected[index] = static_cast<std::uint8_t>(index % 256);
     }
     EXPECT_EQ(Read(registry, kValues, "Binary"), RegistryValue{expected});
-    EXPECT_EQ(backend.queries, 2);
+    EXPECT_EQ(backend.QueryCount(), 2U);
     EXPECT_EQ(Read(registry, kValues, "LongText"), RegistryValue{std::string(1500, 'x')});
-    EXPECT_EQ(backend.queries, 4);
+    EXPECT_EQ(backend.QueryCount(), 4U);
 }
 
 TEST_F(Win32Registry, MissingKeysGiveTheDefaultAndMissingValuesFail) {
@@ -227,13 +204,13 @@ TEST_F(Win32RegistryWritten, TextSizesCountUtf8Bytes) {
     Write(L"Over", REG_SZ, std::wstring(1024, L'x') + L'\0');
     Write(L"Wide", REG_SZ, std::wstring(400, L'\u20ac') + L'\0');
     EXPECT_EQ(Read(registry, path, "Fits"), RegistryValue{std::string(1023, 'x')});
-    EXPECT_EQ(backend.queries, 1);
+    EXPECT_EQ(backend.QueryCount(), 1U);
     EXPECT_EQ(Read(registry, path, "Over"), RegistryValue{std::string(1024, 'x')});
-    EXPECT_EQ(backend.queries, 3);
+    EXPECT_EQ(backend.QueryCount(), 3U);
     std::string euros;
     for (int count = 0; count < 400; ++count) euros += "\xe2\x82\xac";
     EXPECT_EQ(Read(registry, path, "Wide"), RegistryValue{euros});
-    EXPECT_EQ(backend.queries, 5);
+    EXPECT_EQ(backend.QueryCount(), 5U);
 }
 
 TEST_F(Win32RegistryWritten, SubKeyNamesComeBackAsUtf8) {
