@@ -12,6 +12,7 @@
 
 #include "java_runtime/mod_main.h"
 #include "platform/platform.h"
+#include "support/expected_texts.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
 #include "support/temporary_folder.h"
@@ -24,6 +25,7 @@ using ::testing::ElementsAre;
 using testing::FakePlatform;
 using testing::FakeRegistry;
 using ::testing::IsEmpty;
+using testing::kCopyError;
 using testing::ReadFile;
 using testing::Tree;
 using testing::TreeOf;
@@ -82,7 +84,7 @@ protected:
     }
     // The failure's own description, then the installation's.
     void ExpectCopyFailure(const std::string& description) const {
-        EXPECT_THAT(platform_.messages, ElementsAre(description, "Error While Copying JAR File"));
+        EXPECT_THAT(platform_.messages, ElementsAre(description, kCopyError));
     }
 
     std::vector<std::string> log_;
