@@ -1,6 +1,8 @@
 # Sourced by the end-to-end tests, on Linux and under Wine: the program's fixed texts, spelled out
 # here once and never read from the program, so that a text changed there fails the tests.
 # shellcheck shell=sh
+# The tests that source it read its variables.
+# shellcheck disable=SC2034
 
 # Java runtime discovery: no runtime key, no version of 1.5 or later, and any other failure.
 not_installed_text='You have not Installed Java Runtime Environment on your computer.
