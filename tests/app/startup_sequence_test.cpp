@@ -9,17 +9,14 @@
 
 #include "app/launch/server_command_line.h"
 #include "support/fakes.h"
-#include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::FakePlatform;
 using testing::Fakes;
 using testing::FakeSplashWindow;
 using ::testing::HasSubstr;
-using testing::PrintTo;
 using testing::ProgramEnded;
 
 class StartupSequenceTest : public Fakes, public ::testing::Test {
@@ -95,43 +92,14 @@ TEST_F(StartupSequenceTest, StartsTheChosenRuntimesJava) {
         << platform.startedCommandLines[0];
 }
 
-struct FailureCase {
-    const char* name;
-    void (*arrange)(FakePlatform&);
-    std::string report;
-    bool started;
-    std::string workingFolderAfterwards;
-};
-
-class StartupSequenceFailure : public StartupSequenceTest,
-                               public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(StartupSequenceFailure, IsReportedAsUncaughtAndEndsTheProgram) {
-    const FailureCase& c = GetParam();
-    c.arrange(platform);
+// No error path takes an error of the start: it is reported as uncaught and ends the program.
+TEST_F(StartupSequenceTest, AFailedStartIsReportedAsUncaughtAndEndsTheProgram) {
+    platform.failStartProcess = FileNotFound();
     ASSERT_EQ(TickToTheEnd(), exit_status::kUncaughtError);
     EXPECT_EQ(log.front(), "unload splash");
-    EXPECT_EQ(log[log.size() - 2], "uncaught error: " + c.report);
-    EXPECT_EQ(platform.startedCommandLines.size(), c.started ? 1U : 0U);
-    EXPECT_EQ(platform.workingFolder, c.workingFolderAfterwards);
+    EXPECT_EQ(log[log.size() - 2], "uncaught error: Run-time error '53':\r\n\r\nFile not found");
+    EXPECT_THAT(platform.startedCommandLines, ::testing::IsEmpty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StartupSequenceFailure,
-    ::testing::Values(
-        FailureCase{"ApplicationFolderCannotBeEntered",
-                    [](FakePlatform& p) { p.failSetWorkingFolderTo = "C:\\app"; },
-                    "Run-time error '76':\r\n\r\nPath not found", false, "C:\\users\\me"},
-        FailureCase{"JavaCannotBeFound",
-                    [](FakePlatform& p) { p.failStartProcess = FileNotFound(); },
-                    "Run-time error '53':\r\n\r\nFile not found", false, "C:\\app"},
-        FailureCase{"RememberedFolderCannotBeRestored",
-                    [](FakePlatform& p) { p.failSetWorkingFolderTo = "C:\\users\\me"; },
-                    "Run-time error '76':\r\n\r\nPath not found", true, "C:\\app"},
-        FailureCase{"WorkingFolderCannotBeRead",
-                    [](FakePlatform& p) { p.failGetWorkingFolder = PathFileAccessError(); },
-                    "Run-time error '75':\r\n\r\nPath/File access error", false, "C:\\users\\me"}),
-    testing::NameOfCase());
 
 TEST(UncaughtErrorReport, NamesTheNumberThenABlankLineThenTheDescription) {
     EXPECT_EQ(UncaughtErrorReport(RunTimeError(1001, "Unsupported value type")),

@@ -9,29 +9,23 @@
 
 #include "app/launch/server_command_line.h"
 #include "platform/command_line_arguments.h"
+#include "support/expected_texts.h"
 
 namespace {
 
 using pellatone::PathConvention;
 
 std::string ExpectedClassPath(std::string_view app, PathConvention convention) {
-    static constexpr std::string_view kEntries[] = {"\\Vexmora\\lib\\comm.jar",
-                                                    "\\Vexmora\\lib\\jdc.jar",
-                                                    "\\Vexmora\\lib\\jxl.jar",
-                                                    "\\Vexmora\\lib\\log4j-1.2.8.jar",
-                                                    "\\Vexmora\\lib\\Vexmora.jar",
-                                                    "\\Vexmora\\lib\\slf4j-log4j12-1.1.0.jar",
-                                                    "\\Vexmora\\lib\\slf4j-api-1.1.0.jar",
-                                                    "\\Vexmora\\lib\\slf4j-simple-1.1.0.jar",
-                                                    "\\Vexmora\\lib\\swing-layout-1.0.jar",
-                                                    "\\Vexmora\\lib\\win32com.dll.jar",
-                                                    "\\Vexmora"};
+    const char separator = convention == PathConvention::kWindows ? ';' : ':';
     std::string joined;
-    for (std::string_view entry : kEntries) {
-        if (!joined.empty()) joined += convention == PathConvention::kWindows ? ';' : ':';
+    for (const std::string_view jar : pellatone::testing::kVexmoraJars) {
         joined += app;
-        joined += pellatone::InConvention(entry, convention);
+        joined += pellatone::InConvention("\\Vexmora\\lib\\", convention);
+        joined += jar;
+        joined += separator;
     }
+    joined += app;
+    joined += pellatone::InConvention("\\Vexmora", convention);
     return joined;
 }
 

@@ -14,6 +14,7 @@
 
 #include "java_runtime/mod_main.h"
 #include "support/comma_locale.h"
+#include "support/expected_texts.h"
 #include "support/fakes.h"
 #include "support/table_case.h"
 
@@ -26,18 +27,14 @@ using ::testing::ElementsAreArray;
 using testing::Fakes;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using testing::kCopyError;
+using testing::kNotAvailable;
+using testing::kNotInstalled;
+using testing::kSearchError;
 using testing::PrintTo;
 using testing::ProgramEnded;
 
 const std::string kKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
-const std::string kNotInstalled =
-    "You have not Installed Java Runtime Environment on your computer.\r\n"
-    "Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
-    "Please refer installtion guide of Pellatone for further help";
-const std::string kNotAvailable =
-    "Java Runtime Environment version 1.5 or higher version is not avaiable";
-const std::string kSearchError = "Error While Searching JVM on Your Machine";
-const std::string kCopyError = "Error While Copying JAR File";
 const std::string kHome = "C:\\Program Files\\Java\\jre1.6.0_03";
 
 // Log lines of the fakes, spelled out so that a test reads as the expected conversation.

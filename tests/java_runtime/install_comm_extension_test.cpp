@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "java_runtime/mod_main.h"
+#include "support/expected_texts.h"
 #include "support/fakes.h"
 #include "support/table_case.h"
 
@@ -16,6 +17,7 @@ namespace {
 using ::testing::ElementsAre;
 using testing::Fakes;
 using ::testing::IsEmpty;
+using testing::kCopyError;
 using testing::PrintTo;
 
 // The paths one Java home gives in one convention, written out in full.
@@ -58,8 +60,6 @@ const Layout kPosixLayout{
      "/usr/lib/jvm/odd\\jre/lib/ext/"},
     {"/opt/maradel/GsmModemJar/Comm.jar", "/opt/maradel/GsmModemJar/javax.comm.properties",
      "/opt/maradel/GsmModemJar/Win32com.dll", "/opt/maradel/GsmModemJar/jdc.jar"}};
-
-const std::string kCopyError = "Error While Copying JAR File";
 
 class InstallCommExtensionTest : public Fakes, public ::testing::TestWithParam<Layout> {
 protected:

@@ -1,4 +1,5 @@
-# Sourced by every shell test: how a test fails, skips and waits.
+# Sourced by every shell test: how a test fails, skips and waits, and the checks the end-to-end
+# tests of both platforms share.
 # shellcheck shell=sh
 
 # fail MESSAGE: says why, naming $scenario when the test has one, then whatever the test's own
@@ -24,6 +25,23 @@ await() {
     until eval "$*"; do
         [ $(($(date +%s%N) / 1000000)) -lt "$await_deadline" ] || return 1
         sleep 0.1
+    done
+}
+
+# expect_status STATUS: the program ended with STATUS; the test keeps its exit status in `status`.
+expect_status() {
+    [ "$status" = "$1" ] || fail "the program ended with status $status, not $1"
+}
+
+# expect_copied ORIGINALS RUNTIME FILE...: each FILE, a path under the runtime folder RUNTIME, is
+# a whole copy of the file of its name in the folder ORIGINALS.
+expect_copied() {
+    copied_from=$1
+    copied_to=$2
+    shift 2
+    for copied_file; do
+        cmp -s "$copied_from/$(basename "$copied_file")" "$copied_to/$copied_file" ||
+            fail "$copied_to/$copied_file is not a copy of its source"
     done
 }
 

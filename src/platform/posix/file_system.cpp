@@ -21,6 +21,10 @@ namespace {
 constexpr std::string_view kRefusedWriteRemedy =
     "Run Pellatone once as root to install the serial extension.";
 
+// Whether a call on a path failed because nothing is there: no such entry, or a file where a
+// folder on the way should be.
+bool MeansNotFound(int errnoValue) { return errnoValue == ENOENT || errnoValue == ENOTDIR; }
+
 // The error for a failed step of reading the source.
 RunTimeError SourceError(int errnoValue, const std::string& source) {
     return Concerning(ErrorFromErrno(errnoValue), source);
@@ -45,7 +49,11 @@ public:
         fd_ = posix::UniqueFd(mkostemp(buffer.data(), O_CLOEXEC));
         if (!fd_) {
             const int error = errno;
-            if (error == ENOENT || error == ENOTDIR) throw Concerning(PathNotFound(), folder);
+            // A folder that is not there is named; any other failure is the destination's.
+            const RunTimeError folderError = FolderError(error);
+            if (folderError.Number() == error_number::kPathNotFound) {
+                throw Concerning(folderError, folder);
+            }
             throw DestinationError(error, destination_);
         }
         path_.assign(buffer.data());
@@ -143,7 +151,7 @@ void CopyContents(int from, const std::string& source, const TemporaryFile& to,
 // Nothing but a regular file is even opened, and the open cannot block or take a terminal.
 posix::UniqueFd OpenRegularFile(const std::string& path) {
     const auto notFound = [](int errnoValue) {
-        return errnoValue == ENOENT || errnoValue == ENOTDIR || errnoValue == ENXIO;
+        return MeansNotFound(errnoValue) || errnoValue == ENXIO;
     };
     const auto failure = [&](int errnoValue) {
         return notFound(errnoValue) ? Concerning(FileNotFound(), path)
@@ -171,14 +179,14 @@ mode_t CopyPermissions(mode_t sourceMode) {
 }  // namespace
 
 RunTimeError FolderError(int errnoValue) {
-    if (errnoValue == ENOENT || errnoValue == ENOTDIR) return PathNotFound();
+    if (MeansNotFound(errnoValue)) return PathNotFound();
     return ErrorFromErrno(errnoValue);
 }
 
 bool PosixFileSystem::FileExists(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return false;
+        if (MeansNotFound(errno)) return false;
         throw Concerning(ErrorFromErrno(errno), path);
     }
     return S_ISREG(info.st_mode);

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "platform/unique_resource.h"
 
@@ -18,11 +17,6 @@ inline int CloseFd(int fd) noexcept { return ::close(fd) == 0 ? 0 : errno; }
 
 // Nothing to report: the module stays mapped (RTLD_NODELETE) and no caller could act on it.
 inline void CloseLibrary(void* library) noexcept { ::dlclose(library); }
-
-template <typename T>
-void FreeMemory(T* memory) noexcept {
-    std::free(memory);  // NOLINT(cppcoreguidelines-no-malloc): the C library allocated it
-}
 
 // posix_spawn's objects may not be copied or moved once initialised, so they live on the heap
 // (see NewSpawnObject in process_start.cpp) and the owner holds their address.
@@ -38,9 +32,6 @@ int DestroyAndDelete(Object* object) noexcept {
 using UniqueFd = UniqueResource<int, &detail::CloseFd, -1>;
 // A dlopen() handle; closing drops our reference only.
 using UniqueLibrary = UniqueResource<void*, &detail::CloseLibrary>;
-// Memory the C library allocated with malloc() and left to us to free.
-template <typename T>
-using UniqueMallocPointer = UniqueResource<T*, &detail::FreeMemory<T>>;
 using UniqueSpawnFileActions = UniqueResource<
     posix_spawn_file_actions_t*,
     &detail::DestroyAndDelete<posix_spawn_file_actions_t, &posix_spawn_file_actions_destroy>>;

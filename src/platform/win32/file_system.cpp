@@ -32,11 +32,13 @@ RunTimeError DestinationError(DWORD errorCode, const std::wstring& destination) 
     return win32::WriteErrorFromWin32(errorCode, Utf8FromWide(destination));
 }
 
-// The error for a folder that could not be used: a missing one is "Path not found".
+// The error for a folder the copy could not be written into: a missing one is named; any other
+// failure is the destination's.
 RunTimeError FolderError(DWORD errorCode, const std::wstring& folder,
                          const std::wstring& destination) {
-    if (win32::MeansNotFound(errorCode) || errorCode == ERROR_DIRECTORY) {
-        return Concerning(PathNotFound(), Utf8FromWide(folder));
+    const RunTimeError folderError = win32::FolderErrorFromWin32(errorCode);
+    if (folderError.Number() == error_number::kPathNotFound) {
+        return Concerning(folderError, Utf8FromWide(folder));
     }
     return DestinationError(errorCode, destination);
 }

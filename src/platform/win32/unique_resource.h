@@ -16,7 +16,6 @@ inline void CloseKernelHandle(HANDLE handle) noexcept { ::CloseHandle(handle); }
 inline void DeleteBitmap(HBITMAP bitmap) noexcept { ::DeleteObject(bitmap); }
 inline void DestroyIconHandle(HICON icon) noexcept { ::DestroyIcon(icon); }
 inline void DestroyWindowHandle(HWND window) noexcept { ::DestroyWindow(window); }
-inline void CloseFindHandle(HANDLE search) noexcept { ::FindClose(search); }
 inline void DeleteDeviceContext(HDC context) noexcept { ::DeleteDC(context); }
 inline void CloseRegistryKey(HKEY key) noexcept { ::RegCloseKey(key); }
 inline void FreeLocalMemory(wchar_t* text) noexcept { ::LocalFree(text); }
@@ -28,8 +27,6 @@ void ReleaseComObject(Interface* object) noexcept {
 
 // Process and thread handles and the like; null means none (not INVALID_HANDLE_VALUE).
 using UniqueKernelHandle = UniqueResource<HANDLE, &detail::CloseKernelHandle>;
-// A folder listing from FindFirstFileW, once it is known to have succeeded.
-using UniqueFindHandle = UniqueResource<HANDLE, &detail::CloseFindHandle>;
 using UniqueBitmap = UniqueResource<HBITMAP, &detail::DeleteBitmap>;
 using UniqueIcon = UniqueResource<HICON, &detail::DestroyIconHandle>;
 using UniqueWindow = UniqueResource<HWND, &detail::DestroyWindowHandle>;

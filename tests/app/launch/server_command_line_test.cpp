@@ -3,22 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/command_line_arguments.h"
+#include "support/expected_texts.h"
 #include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
+using testing::kVexmoraJars;
 using testing::PrintTo;
 
 // The eleven entries for an application folder, in the Windows convention.
 std::string WindowsClassPath(const std::string& app) {
     std::string entries;
-    for (const char* jar : {"comm.jar", "jdc.jar", "jxl.jar", "log4j-1.2.8.jar", "Vexmora.jar",
-                            "slf4j-log4j12-1.1.0.jar", "slf4j-api-1.1.0.jar",
-                            "slf4j-simple-1.1.0.jar", "swing-layout-1.0.jar", "win32com.dll.jar"}) {
-        entries += "\"" + app + "\\Vexmora\\lib\\" + jar + "\";";
+    for (const std::string_view jar : kVexmoraJars) {
+        entries += "\"" + app + "\\Vexmora\\lib\\" + std::string(jar) + "\";";
     }
     return entries + "\"" + app + "\\Vexmora\"";
 }

@@ -13,6 +13,7 @@ calls=$calls,getcwd,chdir,fcntl,ftruncate,fallocate,dup2,dup3
 
 work=$1
 program=$2
+. "$(dirname "$0")/../../support/expected_texts.sh"
 . "$(dirname "$0")/runtime_tree.sh"
 jvm="$work/tree/jvm"
 sources="$work/tree/maradel/GsmModemJar"
@@ -86,7 +87,7 @@ EOS
     case $phase in
         find)
             [ "$status" -eq 2 ] && [ "$started" = no ] && [ "$present" -eq 0 ] &&
-                [ "$(cat "$out/stderr")" = "$not_installed" ] && return
+                [ "$(cat "$out/stderr")" = "$(headless "$not_installed_text")" ] && return
             ;;
         copy)
             [ "$status" -eq 0 ] && [ "$started" = yes ] &&
@@ -101,10 +102,6 @@ Pellatone: " ] && sed -n 3p "$out/stderr" | grep -q '^Pellatone: Device I/O erro
     problem="status $status, started: $started, $present files, standard error:
 $(sed 's/^/    /' "$out/stderr")"
 }
-
-not_installed="Pellatone: You have not Installed Java Runtime Environment on your computer.
-Pellatone: Download and install Java Runtime Environment Version 1.5 or higher version.
-Pellatone: Please refer installtion guide of Pellatone for further help"
 
 tree_before=$(tree_state)
 run_once

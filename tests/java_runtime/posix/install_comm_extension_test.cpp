@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -15,6 +12,7 @@
 
 #include "java_runtime/mod_main.h"
 #include "platform/platform.h"
+#include "support/expected_texts.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
 #include "support/temporary_folder.h"
@@ -27,6 +25,11 @@ using ::testing::ElementsAre;
 using testing::FakePlatform;
 using testing::FakeRegistry;
 using ::testing::IsEmpty;
+using testing::kCopyError;
+using testing::ReadFile;
+using testing::Tree;
+using testing::TreeOf;
+using testing::WriteFile;
 
 const std::string kSourceFolder = "/opt/maradel/GsmModemJar/";
 
@@ -50,31 +53,14 @@ private:
     std::string sourceFolder_;
 };
 
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write(const fs::path& path, const std::string& contents) {
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
-// Every entry under the folder, relative to it.
-std::set<std::string> Tree(const fs::path& folder) {
-    std::set<std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        entries.insert(fs::relative(entry.path(), folder).string());
-    }
-    return entries;
-}
-
-const std::set<std::string> kCompleteRuntime{"bin",
-                                             "bin/Win32com.dll",
-                                             "lib",
-                                             "lib/ext",
-                                             "lib/ext/Comm.jar",
-                                             "lib/ext/jdc.jar",
-                                             "lib/javax.comm.properties"};
+// The runtime with all four files copied from the sources WriteSources("contents of ") wrote.
+const Tree kCompleteRuntime{{"bin", "/"},
+                            {"bin/Win32com.dll", "contents of Win32com.dll"},
+                            {"lib", "/"},
+                            {"lib/ext", "/"},
+                            {"lib/ext/Comm.jar", "contents of Comm.jar"},
+                            {"lib/ext/jdc.jar", "contents of jdc.jar"},
+                            {"lib/javax.comm.properties", "contents of javax.comm.properties"}};
 
 class InstallCommExtensionOnDisk : public ::testing::Test {
 protected:
@@ -93,12 +79,12 @@ protected:
     void Install() { InstallCommExtension(*services_, home_.string()); }
     void WriteSources(const std::string& prefix) {
         for (const char* name : {"Comm.jar", "javax.comm.properties", "Win32com.dll", "jdc.jar"}) {
-            Write(sources_ / name, prefix + name);
+            WriteFile(sources_ / name, prefix + name);
         }
     }
     // The failure's own description, then the installation's.
     void ExpectCopyFailure(const std::string& description) const {
-        EXPECT_THAT(platform_.messages, ElementsAre(description, "Error While Copying JAR File"));
+        EXPECT_THAT(platform_.messages, ElementsAre(description, kCopyError));
     }
 
     std::vector<std::string> log_;
@@ -115,47 +101,49 @@ protected:
 TEST_F(InstallCommExtensionOnDisk, CopiesAllFourFilesIntoTheirFolders) {
     Install();
     EXPECT_THAT(platform_.messages, IsEmpty());
-    EXPECT_EQ(Tree(home_), kCompleteRuntime);
-    EXPECT_EQ(Contents(home_ / "lib/ext/Comm.jar"), "contents of Comm.jar");
-    EXPECT_EQ(Contents(home_ / "lib/javax.comm.properties"), "contents of javax.comm.properties");
-    EXPECT_EQ(Contents(home_ / "bin/Win32com.dll"), "contents of Win32com.dll");
-    EXPECT_EQ(Contents(home_ / "lib/ext/jdc.jar"), "contents of jdc.jar");
+    EXPECT_EQ(TreeOf(home_), kCompleteRuntime);
 }
 
 TEST_F(InstallCommExtensionOnDisk, PresentFilesStayAsTheyAre) {
-    Write(home_ / "lib/ext/Comm.jar", "damaged");
-    Write(home_ / "lib/javax.comm.properties", "old");
-    Write(home_ / "bin/Win32com.dll", "old");
+    WriteFile(home_ / "lib/ext/Comm.jar", "damaged");
+    WriteFile(home_ / "lib/javax.comm.properties", "old");
+    WriteFile(home_ / "bin/Win32com.dll", "old");
     Install();
     EXPECT_THAT(platform_.messages, IsEmpty());
-    EXPECT_EQ(Contents(home_ / "lib/ext/Comm.jar"), "damaged");
-    EXPECT_EQ(Contents(home_ / "lib/javax.comm.properties"), "old");
-    EXPECT_EQ(Contents(home_ / "bin/Win32com.dll"), "old");
-    EXPECT_EQ(Contents(home_ / "lib/ext/jdc.jar"), "contents of jdc.jar");
+    EXPECT_EQ(ReadFile(home_ / "lib/ext/Comm.jar"), "damaged");
+    EXPECT_EQ(ReadFile(home_ / "lib/javax.comm.properties"), "old");
+    EXPECT_EQ(ReadFile(home_ / "bin/Win32com.dll"), "old");
+    EXPECT_EQ(ReadFile(home_ / "lib/ext/jdc.jar"), "contents of jdc.jar");
 }
 
 TEST_F(InstallCommExtensionOnDisk, MissingBinFolderKeepsEarlierCopiesAndSkipsTheRest) {
     fs::remove(home_ / "bin");
     Install();
     ExpectCopyFailure("Path not found: " + (home_ / "bin/").string());
-    EXPECT_EQ(Tree(home_), (std::set<std::string>{"lib", "lib/ext", "lib/ext/Comm.jar",
-                                                  "lib/javax.comm.properties"}));
+    EXPECT_EQ(TreeOf(home_),
+              (Tree{{"lib", "/"},
+                    {"lib/ext", "/"},
+                    {"lib/ext/Comm.jar", "contents of Comm.jar"},
+                    {"lib/javax.comm.properties", "contents of javax.comm.properties"}}));
 }
 
 TEST_F(InstallCommExtensionOnDisk, MissingSourceFileStopsAtItsRow) {
     fs::remove(sources_ / "javax.comm.properties");
     Install();
     ExpectCopyFailure("File not found: " + (sources_ / "javax.comm.properties").string());
-    EXPECT_EQ(Tree(home_), (std::set<std::string>{"bin", "lib", "lib/ext", "lib/ext/Comm.jar"}));
+    EXPECT_EQ(TreeOf(home_), (Tree{{"bin", "/"},
+                                   {"lib", "/"},
+                                   {"lib/ext", "/"},
+                                   {"lib/ext/Comm.jar", "contents of Comm.jar"}}));
 }
 
 TEST_F(InstallCommExtensionOnDisk, FolderAtTheTestedPathFailsTheCopyAndStaysAFolder) {
     fs::create_directory(home_ / "lib/ext/Comm.jar");
     Install();
     ExpectCopyFailure("Path/File access error: " + (home_ / "lib/ext/Comm.jar").string());
-    EXPECT_TRUE(fs::is_directory(home_ / "lib/ext/Comm.jar"));
-    // No half-made copy is left behind.
-    EXPECT_EQ(Tree(home_), (std::set<std::string>{"bin", "lib", "lib/ext", "lib/ext/Comm.jar"}));
+    // It stays a folder, and no half-made copy is left behind.
+    EXPECT_EQ(TreeOf(home_),
+              (Tree{{"bin", "/"}, {"lib", "/"}, {"lib/ext", "/"}, {"lib/ext/Comm.jar", "/"}}));
 }
 
 TEST_F(InstallCommExtensionOnDisk, MissingJavaHomeFailsAtTheFirstCopy) {
@@ -170,8 +158,7 @@ TEST_F(InstallCommExtensionOnDisk, SecondRunCopiesNothing) {
     WriteSources("newer");
     Install();
     EXPECT_THAT(platform_.messages, IsEmpty());
-    EXPECT_EQ(Contents(home_ / "lib/ext/jdc.jar"), "contents of jdc.jar");
-    EXPECT_EQ(Tree(home_), kCompleteRuntime);
+    EXPECT_EQ(TreeOf(home_), kCompleteRuntime);
 }
 
 }  // namespace

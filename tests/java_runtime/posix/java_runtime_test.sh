@@ -20,6 +20,7 @@ scenario=$1
 program=$2
 here=$(cd "$(dirname "$0")" && pwd -P)
 . "$here/../../support/test_helpers.sh"
+. "$here/../../support/expected_texts.sh"
 . "$here/../../platform/posix/stand_in.sh"
 . "$here/runtime_tree.sh"
 require_namespace
@@ -103,10 +104,6 @@ run_program() {
     status=$(cat "$work/status")
 }
 
-expect_status() {
-    [ "$status" = "$1" ] || fail "the program ended with status $status, not $1"
-}
-
 # Standard error must be exactly TEXT (printf format).
 expect_stderr() {
     # shellcheck disable=SC2059
@@ -147,7 +144,7 @@ program=$runtime_inside/bin/java
 folder=$app
 argument=-classpath
 argument=$(expected_class_path "$app")
-argument=VEXMORA.Frame11
+argument=$vexmora_main_class
 EOF
 )
     [ "$(cat "$work/invocations")" = "$expected" ] || {
@@ -175,37 +172,28 @@ expect_runtime_folders() {
     [ "$(names_in "$runtime/lib/ext")" = "$3" ] ||
         fail "lib/ext/ holds $(names_in "$runtime/lib/ext")"
 }
-expect_copied() {
-    for copy in "$@"; do
-        cmp -s "$sources/$(basename "$copy")" "$runtime/$copy" ||
-            fail "$copy differs from its source"
-    done
-}
 
 # The last row's source could not be copied: its two messages, the other three files in place,
 # and the launch all the same.
 expect_only_jdc_jar_missed() {
     expect_status 0
-    expect_stderr 'Pellatone: File not found: /opt/maradel/GsmModemJar/jdc.jar\nPellatone: Error While Copying JAR File\n'
+    expect_stderr "Pellatone: File not found: /opt/maradel/GsmModemJar/jdc.jar\nPellatone: $copying_failed_text\n"
     expect_stand_in_started
     expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
-    expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+    expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
+        bin/Win32com.dll
 }
-
-not_installed='Pellatone: You have not Installed Java Runtime Environment on your computer.\n'\
-'Pellatone: Download and install Java Runtime Environment Version 1.5 or higher version.\n'\
-'Pellatone: Please refer installtion guide of Pellatone for further help\n'
 
 make_sources
 case $scenario in
     no_runtime)
         sources_before=$(snapshot "$sources")
-        expect_refused_run "$not_installed"
+        expect_refused_run "$(headless "$not_installed_text")\n"
         [ "$(snapshot "$sources")" = "$sources_before" ] || fail "the source folder changed"
         ;;
     too_old_runtime)
         make_runtime "j2re1.4.2_19" "1.4.2_19"
-        expect_refused_run 'Pellatone: Java Runtime Environment version 1.5 or higher version is not avaiable\n'
+        expect_refused_run "$(headless "$no_suitable_text")\n"
         ;;
     copies_and_launches)
         make_suitable_runtimes
@@ -216,8 +204,8 @@ case $scenario in
         expect_stand_in_started
         expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " \
             "Comm.jar jdc.jar "
-        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll \
-            lib/ext/jdc.jar
+        expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
+            bin/Win32com.dll lib/ext/jdc.jar
         [ "$(snapshot "$jvm/j2re1.4.2_19")" = "$old_before" ] ||
             fail "the runtime too old to choose changed"
         [ "$(names_in "$jvm/zz-machine-jdk")" = "" ] || fail "the machine's JDK stayed bound"
@@ -243,10 +231,10 @@ case $scenario in
         rm "$sources/javax.comm.properties"
         run_program
         expect_status 0
-        expect_stderr 'Pellatone: File not found: /opt/maradel/GsmModemJar/javax.comm.properties\nPellatone: Error While Copying JAR File\n'
+        expect_stderr "Pellatone: File not found: /opt/maradel/GsmModemJar/javax.comm.properties\nPellatone: $copying_failed_text\n"
         expect_stand_in_started
         expect_runtime_folders "java " "ext " "Comm.jar "
-        expect_copied lib/ext/Comm.jar
+        expect_copied "$sources" "$runtime" lib/ext/Comm.jar
         ;;
     damaged_file_kept)
         make_suitable_runtimes
@@ -262,7 +250,8 @@ case $scenario in
         [ "$(snapshot "$runtime/lib/ext" | grep ' ./Comm.jar ')" = "$damaged_before" ] ||
             fail "the damaged Comm.jar was touched"
         [ "$(cat "$runtime/lib/ext/Comm.jar")" = "damaged" ] || fail "Comm.jar was replaced"
-        expect_copied lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar
+        expect_copied "$sources" "$runtime" lib/javax.comm.properties bin/Win32com.dll \
+            lib/ext/jdc.jar
         ;;
     quoted_folders)
         # Quotes in the application's and the runtime's folders reach java unchanged.
@@ -321,7 +310,8 @@ case $scenario in
         run_program closed
         expect_status 0
         expect_stand_in_started
-        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+        expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
+            bin/Win32com.dll
         ;;
     removed_working_folder)
         # Our own working folder is never needed: java starts in the application folder.
@@ -330,8 +320,8 @@ case $scenario in
         expect_status 0
         expect_stderr ''
         expect_stand_in_started
-        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll \
-            lib/ext/jdc.jar
+        expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
+            bin/Win32com.dll lib/ext/jdc.jar
         ;;
     refused_copy)
         # A user who may not write into the runtime is told which file could not be written and
@@ -343,15 +333,15 @@ case $scenario in
         expect_status 0
         expect_stderr "Pellatone: Path/File access error: $runtime_inside/lib/ext/Comm.jar\n\
 Pellatone: Run Pellatone once as root to install the serial extension.\n\
-Pellatone: Error While Copying JAR File\n"
+Pellatone: $copying_failed_text\n"
         expect_stand_in_started
         expect_runtime_folders "java " "ext " ""
         run_program
         expect_status 0
         expect_stderr ''
         expect_stand_in_started
-        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll \
-            lib/ext/jdc.jar
+        expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
+            bin/Win32com.dll lib/ext/jdc.jar
         ;;
     file_size_limit)
         # A file-size limit stops the copy that would pass it with "File too large" and no
@@ -364,7 +354,8 @@ Pellatone: Error While Copying JAR File\n"
             fail "standard error is not the copy's error report for a file too large"
         expect_stand_in_started
         expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
-        expect_copied lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll
+        expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
+            bin/Win32com.dll
         signal_ignored "$work/ignored-signals" 25 && fail "java was started ignoring SIGXFSZ"
         ;;
     *)

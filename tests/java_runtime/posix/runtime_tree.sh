@@ -2,6 +2,7 @@
 # tests/support/test_helpers.sh: the runtime trees they lay out and cover /usr/lib/jvm and
 # /opt/maradel with in a private mount namespace, and the checks they share. The functions write
 # into $work (invocations, java-pids) and lay runtimes out in $jvm; make_sources fills $sources.
+# is_copy_error_report takes its text from tests/support/expected_texts.sh.
 
 # Inside the namespace: JVM-FOLDER covers /usr/lib/jvm, an empty tmpfs /usr/lib64/jvm (when there
 # is one) and MARADEL-FOLDER /opt/maradel, so nothing of the machine's is read as a runtime or
@@ -96,11 +97,11 @@ names_in() {
 
 # Whether FILE holds what the installation's error path writes headless: the failure's text TEXT
 # at the start of the first line (details may follow it, on that line and the next ones), and
-# "Error While Copying JAR File" as the last line; every line a "Pellatone: " one.
+# the copy's failure as the last line; every line a "Pellatone: " one.
 is_copy_error_report() {
     case $(head -n 1 "$1") in "Pellatone: $2"*) ;; *) return 1 ;; esac
     [ "$(wc -l <"$1")" -ge 2 ] &&
-        [ "$(tail -n 1 "$1")" = "Pellatone: Error While Copying JAR File" ] &&
+        [ "$(tail -n 1 "$1")" = "$(headless "$copying_failed_text")" ] &&
         ! grep -qv '^Pellatone: ' "$1"
 }
 

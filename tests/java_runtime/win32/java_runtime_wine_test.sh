@@ -38,6 +38,8 @@ stand_in=$3
 clicker=$4
 # shellcheck source=tests/support/test_helpers.sh
 . "$(dirname "$0")/../../support/test_helpers.sh"
+# shellcheck source=tests/support/expected_texts.sh
+. "$(dirname "$0")/../../support/expected_texts.sh"
 # shellcheck source=tests/platform/win32/wine_e2e_common.sh
 . "$(dirname "$0")/../../platform/win32/wine_e2e_common.sh"
 
@@ -162,26 +164,6 @@ check_no_boxes() {
     [ -z "$boxes" ] || fail "unexpected message boxes: [$boxes]"
 }
 
-check_status() {
-    [ "$status" = "$1" ] || fail "the program ended with status $status, not $1"
-}
-
-# The stand-in in FOLDER was started hidden with exactly COMMAND_LINE, in the application folder.
-# Wine quotes an unquoted program path in the command line it hands over, so the decoy tells
-# whether the program quoted it.
-check_started() {
-    local record="$1/java-invocation.txt" command_line working_folder
-    [ ! -e "$work/java-invocation.txt" ] || fail "the decoy $work/Java.exe was started"
-    [ -f "$record" ] || fail "$1/java.exe was not started"
-    command_line=$(sed -n 1p "$record")
-    working_folder=$(sed -n 2p "$record")
-    [ "$command_line" = "$2" ] \
-        || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$2")"
-    [ "$working_folder" = "$app_windows" ] \
-        || fail "java ran in \"$working_folder\", not in \"$app_windows\""
-    check_started_hidden "$record"
-}
-
 check_not_started() {
     local folder
     for folder in "$@"; do
@@ -199,15 +181,6 @@ check_tree() {
         || fail "$folder holds:$(printf '\n%s\n  expected:\n%s' "$listed" "$expected")"
 }
 
-# The runtime's file at the relative path is a whole copy of the original source file.
-check_copied() {
-    cmp -s "$work/originals/$(basename "$2")" "$1/$2" || fail "$1/$2 is not a copy of its source"
-}
-
-not_installed_text='You have not Installed Java Runtime Environment on your computer.\r\nDownload and install Java Runtime Environment Version 1.5 or higher version.\r\nPlease refer installtion guide of Pellatone for further help'
-no_suitable_text='Java Runtime Environment version 1.5 or higher version is not avaiable'
-searching_failed_text='Error While Searching JVM on Your Machine'
-copying_failed_text='Error While Copying JAR File'
 untouched_runtime=(bin bin/java.exe lib lib/ext)
 launched_runtime=(bin bin/java.exe bin/java-invocation.txt bin/java-starts.txt lib lib/ext)
 bare_java_command_line=$(server_command_line java "$app_windows")
@@ -223,8 +196,8 @@ no_runtime_key)
     make_runtime jre6 >/dev/null
     lay_out_sources "${extension_files[@]}"
     run_program
-    check_boxes "$not_installed_text"
-    check_status 2
+    check_boxes "$(in_box "$not_installed_text")"
+    expect_status 2
     check_not_started "$app" "$(runtime_folder jre6)/bin" "$work"
     check_tree "$(runtime_folder jre6)" "${untouched_runtime[@]}"
     ;;
@@ -235,7 +208,7 @@ no_suitable_version)
     lay_out_sources "${extension_files[@]}"
     run_program
     check_boxes "$no_suitable_text"
-    check_status 2
+    expect_status 2
     for name in jre131 jre142; do
         check_not_started "$(runtime_folder $name)/bin"
         check_tree "$(runtime_folder $name)" "${untouched_runtime[@]}"
@@ -256,9 +229,9 @@ copies_and_launches)
 
     run_program
     check_no_boxes
-    check_status 0
+    expect_status 0
     check_started "$jre6/bin" "$expected_command_line"
-    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    expect_copied "$work/originals" "$jre6" "${copied[@]}"
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
     for name in jre142 jre7; do
         check_not_started "$(runtime_folder $name)/bin"
@@ -272,10 +245,10 @@ copies_and_launches)
     printf 'stale' >"$jre6/lib/ext/Comm.jar"
     run_program
     check_no_boxes
-    check_status 0
+    expect_status 0
     check_started "$jre6/bin" "$expected_command_line"
     [ "$(cat "$jre6/lib/ext/Comm.jar")" = stale ] || fail "the present Comm.jar was replaced"
-    for file in "${copied[@]:1}"; do check_copied "$jre6" "$file"; done
+    expect_copied "$work/originals" "$jre6" "${copied[@]:1}"
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
     ;;
 unsupported_java_home_type | java_home_value_missing)
@@ -292,7 +265,7 @@ unsupported_java_home_type | java_home_value_missing)
     lay_out_sources "${extension_files[@]}"
     run_program
     check_boxes "Unsupported value type" "$searching_failed_text"
-    check_status 0
+    expect_status 0
     check_started "$app" "$bare_java_command_line"
     check_not_started "$(runtime_folder jre7)/bin"
     check_tree "$(runtime_folder jre7)" "${untouched_runtime[@]}"
@@ -303,7 +276,7 @@ missing_source_folder)
     run_program
     check_boxes "File not found: $(recorded 'C:\maradel\GsmModemJar\Comm.jar')" \
         "$copying_failed_text"
-    check_status 0
+    expect_status 0
     jre6=$(runtime_folder jre6)
     check_started "$jre6/bin" \
         "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
@@ -317,13 +290,13 @@ missing_source_file)
     run_program
     check_boxes "File not found: $(recorded 'C:\maradel\GsmModemJar\jdc.jar')" \
         "$copying_failed_text"
-    check_status 0
+    expect_status 0
     jre6=$(runtime_folder jre6)
     check_started "$jre6/bin" \
         "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
     # The rows before the failing one stay copied, and the failed copy leaves nothing behind.
     copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll)
-    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    expect_copied "$work/originals" "$jre6" "${copied[@]}"
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
     check_not_started "$app"
     ;;
@@ -339,7 +312,7 @@ links_followed)
     ln -s "$work/gone.jar" "$jre6/lib/ext/jdc.jar"
     run_program
     check_no_boxes
-    check_status 0
+    expect_status 0
     check_started "$jre6/bin" \
         "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
     [ -L "$jre6/lib/ext/Comm.jar" ] && [ "$(cat "$jre6/lib/ext/Comm.jar")" = "installed elsewhere" ] \
@@ -347,7 +320,7 @@ links_followed)
     [ ! -L "$jre6/lib/ext/jdc.jar" ] || fail "the dangling jdc.jar link was kept"
     [ ! -e "$work/gone.jar" ] || fail "the copy was written through the dangling link"
     copied=(lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
-    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    expect_copied "$work/originals" "$jre6" "${copied[@]}"
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}" lib/ext/Comm.jar
     ;;
 refused_copy)
@@ -361,7 +334,7 @@ refused_copy)
     refused="Path/File access error: $(recorded "$jre6_windows\lib\ext\Comm.jar")"
     refused+='\r\nRun Pellatone once as administrator to install the serial extension.'
     check_boxes "$refused" "$copying_failed_text"
-    check_status 0
+    expect_status 0
     command_line=$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")
     check_started "$jre6/bin" "$command_line"
     check_tree "$jre6" "${launched_runtime[@]}"
@@ -369,10 +342,10 @@ refused_copy)
     rm "$jre6/bin/java-invocation.txt" "$jre6/bin/java-starts.txt"
     run_program
     check_no_boxes
-    check_status 0
+    expect_status 0
     check_started "$jre6/bin" "$command_line"
     copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
-    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    expect_copied "$work/originals" "$jre6" "${copied[@]}"
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
     ;;
 three_starts_at_once)
@@ -393,7 +366,7 @@ three_starts_at_once)
     check_no_boxes
     [ "$statuses" = "0 0 0" ] || fail "the programs ended with statuses [$statuses], not [0 0 0]"
     copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
-    for file in "${copied[@]}"; do check_copied "$jre6" "$file"; done
+    expect_copied "$work/originals" "$jre6" "${copied[@]}"
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
     [ "$(grep -c started "$jre6/bin/java-starts.txt")" = 3 ] \
         || fail "java.exe was started $(grep -c started "$jre6/bin/java-starts.txt") times, not 3"
@@ -412,9 +385,9 @@ long_runtime_folder)
     lay_out_sources "${extension_files[@]}"
     WINEDEBUG=trace+file run_program 2>"$work/trace.txt"
     check_no_boxes
-    check_status 0
+    expect_status 0
     copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
-    for file in "${copied[@]}"; do check_copied "$jre" "$file"; done
+    expect_copied "$work/originals" "$jre" "${copied[@]}"
     check_tree "$jre" "${launched_runtime[@]}" "${copied[@]}"
     # Every path with a drive letter in the trace (Wine writes a backslash doubled), by length,
     # but for the stand-in java's own records.

@@ -12,6 +12,7 @@
 #     throwaway root.
 set -eu
 . "$(dirname "$0")/../../support/test_helpers.sh"
+. "$(dirname "$0")/../../support/expected_texts.sh"
 build=$1
 mode=$2
 opt_was_there=""
@@ -96,8 +97,8 @@ install_and_start() {
         [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
         exec env -u DISPLAY /opt/pellatone/pellatone' >"$work/out" 2>"$work/err" || status=$?
     [ "$status" -eq 2 ] || fail "the installed program ended with $status, not 2: $(cat "$work/err")"
-    grep -qx 'Pellatone: You have not Installed Java Runtime Environment on your computer.' \
-        "$work/err" || fail "unexpected messages: $(cat "$work/err")"
+    [ "$(cat "$work/err")" = "$(headless "$not_installed_text")" ] ||
+        fail "unexpected messages: $(cat "$work/err")"
 
     # Started through /usr/bin/pellatone, it still finds its own folder (through /proc/self/exe): a
     # stand-in runtime's java records the working folder and class path it is started with.

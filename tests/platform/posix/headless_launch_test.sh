@@ -16,6 +16,7 @@ mode=${3:-}
 module=${4:-}
 listener_pid=
 . "$(dirname "$0")/../../support/test_helpers.sh"
+. "$(dirname "$0")/../../support/expected_texts.sh"
 . "$(dirname "$0")/stand_in.sh"
 
 show_failure() {

@@ -11,6 +11,7 @@ build=$(cd "$4" && pwd -P)
 gui_module=$5
 here=$(cd "$(dirname "$0")" && pwd -P)
 . "$here/../../support/test_helpers.sh"
+. "$here/../../support/expected_texts.sh"
 . "$here/x11_helpers.sh"
 . "$here/stand_in.sh"
 splash_gif="$here/../../../assets/splash.gif"

@@ -1,5 +1,6 @@
-# Sourced by the end-to-end tests: lays out an application folder like the installed one, with a
-# stand-in VEXMORA.Frame11 in Vexmora/ (the eleventh class-path entry) and Vexmora/lib/ empty.
+# Sourced by the end-to-end tests, after tests/support/expected_texts.sh: lays out an application
+# folder like the installed one, with a stand-in VEXMORA.Frame11 in Vexmora/ (the eleventh
+# class-path entry) and Vexmora/lib/ empty.
 #   make_stand_in APP-FOLDER RECORD-FILE GO-FILE
 # Once started, the stand-in waits (at most 60 s) until GO-FILE exists, then writes RECORD-FILE:
 # what it was started with, one "name=value" a line.
@@ -51,13 +52,7 @@ EOF
 
 # The class path the program must give the stand-in: the eleven entries under APP-FOLDER.
 expected_class_path() {
-    class_path=""
-    for entry in lib/comm.jar lib/jdc.jar lib/jxl.jar lib/log4j-1.2.8.jar lib/Vexmora.jar \
-        lib/slf4j-log4j12-1.1.0.jar lib/slf4j-api-1.1.0.jar lib/slf4j-simple-1.1.0.jar \
-        lib/swing-layout-1.0.jar lib/win32com.dll.jar; do
-        class_path="$class_path$1/Vexmora/$entry:"
-    done
-    echo "$class_path$1/Vexmora"
+    class_path_entries "$1" / | paste -sd: -
 }
 
 # What the stand-in records when started as it must be: released, in APP-FOLDER, with the eleven

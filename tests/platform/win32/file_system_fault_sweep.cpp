@@ -24,6 +24,7 @@
 #include "java_runtime/mod_main.h"
 #include "platform/platform.h"
 #include "platform/win32/system_error.h"
+#include "support/expected_texts.h"
 #include "support/fake_platform.h"
 #include "support/fake_registry.h"
 #include "support/temporary_folder.h"
@@ -32,6 +33,7 @@ namespace pellatone {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::kCopyError;
 using testing::MakeWritable;
 using testing::ReadFile;
 using testing::TemporaryFolder;
@@ -238,7 +240,7 @@ Outcome Install(const SourceFolder& sources, int failAt, DWORD error) {
     if (messages.empty()) {
         if (runtime != installed) run.problems.emplace_back("left files uncopied without a word");
     } else if (messages.size() != 2 || messages[0].rfind(ClassicText(error), 0) != 0 ||
-               messages[1] != "Error While Copying JAR File") {
+               messages[1] != kCopyError) {
         std::string shown;
         for (const std::string& message : messages) shown += " [" + message + "]";
         run.problems.push_back("messages" + shown);

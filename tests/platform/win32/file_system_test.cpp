@@ -75,6 +75,10 @@ TEST_F(FileSystemTest, AFileInstalledMeanwhileByAnotherStartIsNoError) {
     EXPECT_EQ(folder.Names("ext"), Strings{"Comm.jar"});
 }
 
+void CloseListing(HANDLE listing) noexcept { FindClose(listing); }
+// A folder listing from FindFirstFileW, once it is known to have succeeded.
+using UniqueListing = win32::UniqueResource<HANDLE, &CloseListing>;
+
 // The names in a folder, which is then removed with them; unlike the C runtime's folder
 // functions, the system's go past MAX_PATH.
 std::set<std::wstring> RemoveFolderListing(const fs::path& folder) {
@@ -83,7 +87,7 @@ std::set<std::wstring> RemoveFolderListing(const fs::path& folder) {
     const HANDLE first = FindFirstFileW((folder / L"*").c_str(), &found);
     if (first == INVALID_HANDLE_VALUE) return names;
     {
-        const win32::UniqueFindHandle listing(first);
+        const UniqueListing listing(first);
         do {
             const std::wstring name = found.cFileName;
             if (name != L"." && name != L"..") names.insert(name);

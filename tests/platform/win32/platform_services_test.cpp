@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,7 +44,7 @@ TEST_F(ProcessStart, StartingAProgramInAMissingFolderFails) {
 TEST_F(ProcessStart, AProgramThatIsNoProgramIsNamedInTheError) {
     const std::filesystem::path java = folder / "jre/bin/java.exe";
     std::filesystem::create_directories(java.parent_path());
-    std::ofstream(java) << "not a program\n";
+    testing::WriteFile(java, "not a program\n");
     // Built piece by piece: g++ 12 warns wrongly about a + chain here.
     std::string line = "\"";
     line += Utf8(java);

@@ -31,6 +31,8 @@ splash_frames=$8
 assets="$(cd "$(dirname "$0")/../../../assets" && pwd)"
 # shellcheck source=tests/support/test_helpers.sh
 . "$(dirname "$0")/../../support/test_helpers.sh"
+# shellcheck source=tests/support/expected_texts.sh
+. "$(dirname "$0")/../../support/expected_texts.sh"
 # shellcheck source=tests/platform/win32/wine_e2e_common.sh
 . "$(dirname "$0")/wine_e2e_common.sh"
 
@@ -183,18 +185,10 @@ bare_java)
     program_pid=$!
     background+=("$program_pid")
     wait_for_program "$program_pid"
-    [ "$status" = 0 ] || fail "the program ended with status $status"
+    expect_status 0
     check_splash_time
-    record="$app/java-invocation.txt"
-    await 30 '[ -f "$record" ]' || fail "java.exe was not started"
-    command_line=$(sed -n 1p "$record")
-    working_folder=$(sed -n 2p "$record")
-    expected=$(server_command_line java "$app_windows")
-    [ "$command_line" = "$expected" ] \
-        || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$expected")"
-    [ "$working_folder" = "$app_windows" ] \
-        || fail "java ran in \"$working_folder\", not in \"$app_windows\""
-    check_started_hidden "$record"
+    await 30 '[ -f "$app/java-invocation.txt" ]' || fail "java.exe was not started"
+    check_started "$app" "$(server_command_line java "$app_windows")"
     ;;
 splash_window)
     cp "$stand_in" "$app/java.exe"
@@ -208,7 +202,7 @@ splash_window)
     check_splash_frame "$window"
     await 30 '[ -z "$(splash_window)" ]' || fail "the splash window did not go away"
     wait_for_program "$program_pid"
-    [ "$status" = 0 ] || fail "the program ended with status $status"
+    expect_status 0
     check_splash_time
     check_splash_steps
     check_splash_picture
@@ -222,7 +216,7 @@ early_close)
     timeout 10 xdotool windowfocus --sync "$window" || fail "cannot focus the splash window"
     timeout 10 xdotool key alt+F4 || fail "cannot press Alt+F4"
     wait_for_program "$program_pid"
-    [ "$status" = 0 ] || fail "the program ended with status $status"
+    expect_status 0
     # Long past the tick Timer1 would have given: still nothing started.
     sleep 3
     [ ! -e "$app/java-invocation.txt" ] || fail "java.exe was started after the window was closed"
@@ -249,7 +243,7 @@ uncaught_error)
     read_boxes "$work/boxes.txt"
     expected="Run-time error '53':\\r\\n\\r\\nFile not found"
     [ "$boxes" = "$expected" ] || fail "message boxes were [$boxes], expected [$expected]"
-    [ "$status" = 1 ] || fail "the program ended with status $status, not 1"
+    expect_status 1
     ;;
 planted_dlls)
     # A runtime outside the application folder, with its extension installed: the stand-in java
@@ -290,12 +284,9 @@ planted_dlls)
     markers=$(cd "$app" && ls -- *.loaded 2>/dev/null || true)
     [ -z "$markers" ] || fail "planted DLLs ran their DllMain: $markers"
     [ "$status" -ne 124 ] || fail "the program did not end"
-    [ "$status" = 0 ] || fail "the program ended with status $status"
-    record="$jre/bin/java-invocation.txt"
-    await 30 '[ -f "$record" ]' || fail "java.exe was not started"
-    expected=$(server_command_line "\"$jre_windows\\bin\\java.exe\"" "$app_windows")
-    [ "$(sed -n 1p "$record")" = "$expected" ] \
-        || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$(sed -n 1p "$record")" "$expected")"
+    expect_status 0
+    await 30 '[ -f "$jre/bin/java-invocation.txt" ]' || fail "java.exe was not started"
+    check_started "$jre/bin" "$(server_command_line "\"$jre_windows\\bin\\java.exe\"" "$app_windows")"
     ;;
 *)
     fail "unknown scenario"

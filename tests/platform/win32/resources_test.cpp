@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,13 +11,14 @@
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/splash_picture.h"
 #include "platform/win32/unique_resource.h"
+#include "support/temporary_folder.h"
 
 namespace pellatone::win32 {
 namespace {
 
 std::vector<unsigned char> ReadBytes(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string contents = testing::ReadFile(testing::PathOf(path));
+    return {contents.begin(), contents.end()};
 }
 
 unsigned Word(const std::vector<unsigned char>& bytes, std::size_t at) {

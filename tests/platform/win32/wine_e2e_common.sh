@@ -1,5 +1,6 @@
 # Shared by the scripts that run the Windows program under Wine and Xvfb; sourced, not run, after
-# tests/support/test_helpers.sh. The sourcing script sets `scenario` first: every failure names it.
+# tests/support/test_helpers.sh and tests/support/expected_texts.sh. The sourcing script sets
+# `scenario` first: every failure names it.
 # shellcheck shell=bash
 
 # The registry's view the build's program reads: /reg:32 for the 32-bit program, /reg:64 for the
@@ -43,13 +44,11 @@ remove_what_the_test_made() {
 # The command line the program starts Vexmora with, from its start (the bare `java`, or a
 # runtime's quoted java.exe) and the application folder in Windows form.
 server_command_line() {
-    local start=$1 application=$2 entry
-    local entries=(comm.jar jdc.jar jxl.jar log4j-1.2.8.jar Vexmora.jar slf4j-log4j12-1.1.0.jar
-        slf4j-api-1.1.0.jar slf4j-simple-1.1.0.jar swing-layout-1.0.jar win32com.dll.jar)
-    local line="$start -classpath "
-    for entry in "${entries[@]}"; do line+="\"$application\\Vexmora\\lib\\$entry\";"; done
-    line+="\"$application\\Vexmora\" VEXMORA.Frame11"
-    printf '%s' "$line"
+    local start=$1 application=$2 entry class_path=""
+    while IFS= read -r entry; do
+        class_path+="${class_path:+;}\"$entry\""
+    done < <(class_path_entries "$application" '\')
+    printf '%s' "$start -classpath $class_path $vexmora_main_class"
 }
 
 # Reads the message_box_clicker's RECORD into `boxes`, the boxes' texts one a line, after checking
@@ -67,10 +66,21 @@ read_boxes() {
     done <"$1"
 }
 
-# The stand-in's RECORD shows it was started hidden: asked to use wShowWindow, and that SW_HIDE.
-check_started_hidden() {
-    local shown
-    shown=$(sed -n 3p "$1")
+# The stand-in in FOLDER was started hidden with exactly COMMAND_LINE, in the application folder
+# (`app_windows`). Wine quotes an unquoted program path in the command line it hands over, so a
+# decoy where that path would lead, <work>\Java.exe, tells whether the program quoted it.
+check_started() {
+    local record="$1/java-invocation.txt" command_line working_folder shown
+    [ ! -e "$work/java-invocation.txt" ] || fail "the decoy $work/Java.exe was started"
+    [ -f "$record" ] || fail "$1/java.exe was not started"
+    command_line=$(sed -n 1p "$record")
+    working_folder=$(sed -n 2p "$record")
+    [ "$command_line" = "$2" ] \
+        || fail "command line differs:$(printf '\n  got      %s\n  expected %s' "$command_line" "$2")"
+    [ "$working_folder" = "$app_windows" ] \
+        || fail "java ran in \"$working_folder\", not in \"$app_windows\""
+    # Asked to use wShowWindow, and that SW_HIDE.
+    shown=$(sed -n 3p "$record")
     [ "$shown" = "STARTF_USESHOWWINDOW=1 wShowWindow=0" ] \
         || fail "java.exe was not started hidden (SW_HIDE): its start-up info reads [$shown]"
 }
