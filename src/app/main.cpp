@@ -11,7 +11,7 @@ int main() {
         // sequence runs: before the splash window, the look-up would hold it back.
         const auto startUp = [&](SplashWindow* splash) {
             const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
-            StartupContext context{{*platform, *registry, *fileSystem, HostPathConvention()}, {}};
+            StartupRun context{{*platform, *registry, *fileSystem, HostPathConvention()}, {}};
             RunStartupSequence(splash, context);
         };
         const auto onTimer1Tick = [&](SplashWindow& splash) {

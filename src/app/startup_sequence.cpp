@@ -7,7 +7,7 @@
 
 namespace pellatone {
 
-void RunStartupSequence(SplashWindow* splash, StartupContext& context) {
+void RunStartupSequence(SplashWindow* splash, StartupRun& context) {
     if (splash != nullptr) splash->Unload();
     FindJavaRuntime(context.services, context.JavaHomeFolder);
     const std::string commandLine = BuildServerCommandLine(

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/file_system_object.h"
+#include "platform/file_system.h"
 #include "platform/path_convention.h"
 #include "platform/platform_services.h"
 #include "registry/java_runtime_key.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/file_system_object.h"
+#include "platform/file_system.h"
 #include "platform/path_convention.h"
 #include "platform/platform_services.h"
 #include "platform/splash_window.h"

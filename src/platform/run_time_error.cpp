@@ -25,8 +25,8 @@ RunTimeError UnsupportedValueType() {
     return {error_number::kUnsupportedValueType, "Unsupported value type"};
 }
 
-RunTimeError Concerning(const RunTimeError& error, const std::string& path,
-                        std::string_view remedy) {
+RunTimeError ErrorNaming(const RunTimeError& error, const std::string& path,
+                         std::string_view remedy) {
     std::string description = error.Description();
     // A system text may end in a full stop, or already name the path in its own words.
     if (!path.empty() && description.find(path) == std::string::npos) {

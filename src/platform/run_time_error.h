@@ -60,8 +60,8 @@ RunTimeError UnsupportedValueType();
 // ("File not found: /opt/maradel/GsmModemJar/jdc.jar") and, when given, what the user can do
 // about it on a line of its own. An empty path names nothing, and neither does a path the
 // description already holds; a full stop ending the text goes before the path.
-RunTimeError Concerning(const RunTimeError& error, const std::string& path,
-                        std::string_view remedy = {});
+RunTimeError ErrorNaming(const RunTimeError& error, const std::string& path,
+                         std::string_view remedy = {});
 
 // Maps an errno value from a failed file or process operation onto the run-time error the user
 // sees: the classic numbers where one fits, else the system's own description.

@@ -22,7 +22,7 @@ using testing::ProgramEnded;
 class StartupSequenceTest : public Fakes, public ::testing::Test {
 protected:
     FakeSplashWindow splash{log};
-    StartupContext context{{platform, registry, fileSystem, PathConvention::kWindows}, {}};
+    StartupRun context{{platform, registry, fileSystem, PathConvention::kWindows}, {}};
 
     // A runtime is listed but its JavaHome is empty, so the launch takes the bare "java".
     StartupSequenceTest() {

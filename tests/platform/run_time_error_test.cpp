@@ -19,17 +19,17 @@ struct ConcerningCase {
 };
 using testing::PrintTo;
 
-class ConcerningTest : public ::testing::TestWithParam<ConcerningCase> {};
+class ErrorNamingTest : public ::testing::TestWithParam<ConcerningCase> {};
 
-TEST_P(ConcerningTest, NamesThePathOnceAfterTheText) {
+TEST_P(ErrorNamingTest, NamesThePathOnceAfterTheText) {
     const RunTimeError error =
-        Concerning(RunTimeError(75, GetParam().description), GetParam().path, GetParam().remedy);
+        ErrorNaming(RunTimeError(75, GetParam().description), GetParam().path, GetParam().remedy);
     EXPECT_EQ(error.Number(), 75);
     EXPECT_EQ(error.Description(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ConcerningTest,
+    Cases, ErrorNamingTest,
     ::testing::Values(
         ConcerningCase{"Classic",
                        "File not found",

@@ -27,15 +27,15 @@ bool MeansNotFound(int errnoValue) { return errnoValue == ENOENT || errnoValue =
 
 // The error for a failed step of reading the source.
 RunTimeError SourceError(int errnoValue, const std::string& source) {
-    return Concerning(ErrorFromErrno(errnoValue), source);
+    return ErrorNaming(ErrorFromErrno(errnoValue), source);
 }
 
 // The error for a failed step of writing the copy, naming the file it was to become. Only a
 // refusal can be mended by running with more rights; a read-only or full disk cannot.
 RunTimeError DestinationError(int errnoValue, const std::string& destination) {
     const bool refused = errnoValue == EACCES || errnoValue == EPERM;
-    return Concerning(ErrorFromErrno(errnoValue), destination,
-                      refused ? kRefusedWriteRemedy : std::string_view{});
+    return ErrorNaming(ErrorFromErrno(errnoValue), destination,
+                       refused ? kRefusedWriteRemedy : std::string_view{});
 }
 
 // A file being written beside its final place; removed again unless it was renamed into place.
@@ -52,7 +52,7 @@ public:
             // A folder that is not there is named; any other failure is the destination's.
             const RunTimeError folderError = FolderError(error);
             if (folderError.Number() == error_number::kPathNotFound) {
-                throw Concerning(folderError, folder);
+                throw ErrorNaming(folderError, folder);
             }
             throw DestinationError(error, destination_);
         }
@@ -154,17 +154,17 @@ posix::UniqueFd OpenRegularFile(const std::string& path) {
         return MeansNotFound(errnoValue) || errnoValue == ENXIO;
     };
     const auto failure = [&](int errnoValue) {
-        return notFound(errnoValue) ? Concerning(FileNotFound(), path)
+        return notFound(errnoValue) ? ErrorNaming(FileNotFound(), path)
                                     : SourceError(errnoValue, path);
     };
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) throw failure(errno);
-    if (!S_ISREG(info.st_mode)) throw Concerning(FileNotFound(), path);
+    if (!S_ISREG(info.st_mode)) throw ErrorNaming(FileNotFound(), path);
     posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file) throw failure(errno);
     // It may have been swapped for something else between the look and the open.
     if (::fstat(file.Get(), &info) != 0) throw SourceError(errno, path);
-    if (!S_ISREG(info.st_mode)) throw Concerning(FileNotFound(), path);
+    if (!S_ISREG(info.st_mode)) throw ErrorNaming(FileNotFound(), path);
     return file;
 }
 
@@ -187,7 +187,7 @@ bool PosixFileSystem::FileExists(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (MeansNotFound(errno)) return false;
-        throw Concerning(ErrorFromErrno(errno), path);
+        throw ErrorNaming(ErrorFromErrno(errno), path);
     }
     return S_ISREG(info.st_mode);
 }
@@ -199,7 +199,7 @@ void PosixFileSystem::CopyFile(const std::string& sourcePath,
     if (::fstat(source.Get(), &sourceInfo) != 0) throw SourceError(errno, sourcePath);
     const std::size_t slash = sourcePath.rfind('/');
     const std::string name = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
-    if (name.empty()) throw Concerning(FileNotFound(), sourcePath);
+    if (name.empty()) throw ErrorNaming(FileNotFound(), sourcePath);
 
     if (destinationFolder.empty()) throw PathNotFound();
     std::string folder = destinationFolder;

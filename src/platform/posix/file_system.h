@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/file_system_object.h"
+#include "platform/file_system.h"
 #include "platform/run_time_error.h"
 
 namespace pellatone {

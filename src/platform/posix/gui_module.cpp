@@ -180,7 +180,7 @@ GuiModule LoadGuiModule(const std::string& path) {
     return GuiModule(*table);
 }
 
-GuiModule* DisplayGui() {
+GuiModule* GuiModuleForDisplay() {
     static GuiModule* const gui = []() -> GuiModule* {
         if (posix::DisplayName().empty()) return nullptr;
         GuiModule* loaded = nullptr;

@@ -52,6 +52,6 @@ GuiModule LoadGuiModule(const std::string& path);
 // headless: DISPLAY unset or empty, the display not opening, or the module not loading (the
 // last, and a display that does not answer, are said once on standard error). Decided on the
 // first call.
-GuiModule* DisplayGui();
+GuiModule* GuiModuleForDisplay();
 
 }  // namespace pellatone

@@ -122,11 +122,11 @@ void PosixPlatformServices::ReportUncaughtError(const RunTimeError& error) {
 
 std::unique_ptr<PlatformServices> CreatePlatformServices() {
     PrepareStandardStreams();
-    return std::make_unique<PosixPlatformServices>(DisplayGui());
+    return std::make_unique<PosixPlatformServices>(GuiModuleForDisplay());
 }
 
 bool RunSplashWindow(const Timer1Handler& onTimer1Tick) {
-    GuiModule* gui = DisplayGui();
+    GuiModule* gui = GuiModuleForDisplay();
     return gui != nullptr && gui->RunSplashWindow(onTimer1Tick);
 }
 

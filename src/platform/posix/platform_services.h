@@ -10,8 +10,8 @@ namespace pellatone {
 class GuiModule;
 
 // The platform services on Linux and other POSIX systems. With the windows module (see
-// DisplayGui), messages are boxes on the display; headless (null), each becomes one line on
-// standard error.
+// GuiModuleForDisplay), messages are boxes on the display; headless (null), each becomes one line
+// on standard error.
 class PosixPlatformServices final : public PlatformServices {
 public:
     explicit PosixPlatformServices(GuiModule* gui) : gui_(gui) {}

@@ -25,7 +25,7 @@ using win32::WideFromUtf8;
 // The error for a failed step of reading the source.
 RunTimeError SourceError(DWORD errorCode, const std::wstring& source) {
     const std::string path = Utf8FromWide(source);
-    return Concerning(win32::ErrorFromWin32(errorCode, path), path);
+    return ErrorNaming(win32::ErrorFromWin32(errorCode, path), path);
 }
 
 RunTimeError DestinationError(DWORD errorCode, const std::wstring& destination) {
@@ -38,7 +38,7 @@ RunTimeError FolderError(DWORD errorCode, const std::wstring& folder,
                          const std::wstring& destination) {
     const RunTimeError folderError = win32::FolderErrorFromWin32(errorCode);
     if (folderError.Number() == error_number::kPathNotFound) {
-        return Concerning(folderError, Utf8FromWide(folder));
+        return ErrorNaming(folderError, Utf8FromWide(folder));
     }
     return DestinationError(errorCode, destination);
 }
@@ -85,7 +85,7 @@ OpenSource OpenSourceFile(const std::wstring& path) {
     if (!source.file) {
         const DWORD errorCode = ::GetLastError();
         // Its folder missing too, the source is still a file that is not there.
-        if (win32::MeansNotFound(errorCode)) throw Concerning(FileNotFound(), Utf8FromWide(path));
+        if (win32::MeansNotFound(errorCode)) throw ErrorNaming(FileNotFound(), Utf8FromWide(path));
         throw SourceError(errorCode, path);
     }
     if (::GetFileInformationByHandle(source.file.Get(), &source.information) == 0) {
@@ -93,7 +93,7 @@ OpenSource OpenSourceFile(const std::wstring& path) {
     }
     // Only a file can be copied; a folder named as the source is no file that exists.
     if ((source.information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw Concerning(FileNotFound(), Utf8FromWide(path));
+        throw ErrorNaming(FileNotFound(), Utf8FromWide(path));
     }
     return source;
 }
@@ -183,7 +183,7 @@ public:
             seenAbsent_.insert(WideFromUtf8(path));
             return false;
         }
-        throw Concerning(win32::ErrorFromWin32(errorCode, path), path);
+        throw ErrorNaming(win32::ErrorFromWin32(errorCode, path), path);
     }
 
     void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) override {
@@ -221,7 +221,7 @@ public:
             if (absentBefore && IsFile(destination)) return;
             // A folder in the way refuses the rename too, but no rights would get it out of it.
             if (IsFolder(destination)) {
-                throw Concerning(PathFileAccessError(), Utf8FromWide(destination));
+                throw ErrorNaming(PathFileAccessError(), Utf8FromWide(destination));
             }
             throw DestinationError(errorCode, destination);
         }
@@ -233,7 +233,7 @@ private:
     static void RefuseReadOnly(const std::wstring& destination) {
         const DWORD attributes = ::GetFileAttributesW(destination.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            throw Concerning(PathFileAccessError(), Utf8FromWide(destination));
+            throw ErrorNaming(PathFileAccessError(), Utf8FromWide(destination));
         }
     }
 
@@ -255,7 +255,7 @@ private:
         const DWORD errorCode = AttributesBehindLinks(folder, attributes);
         if (errorCode != ERROR_SUCCESS) throw FolderError(errorCode, folder, destination);
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            throw Concerning(PathNotFound(), Utf8FromWide(folder));
+            throw ErrorNaming(PathNotFound(), Utf8FromWide(folder));
         }
     }
 

@@ -79,8 +79,8 @@ RunTimeError WriteErrorFromWin32(DWORD errorCode, const std::string& path) {
     // refusal is mended that way; a full disk is not.
     constexpr std::string_view kRemedy =
         "Run Pellatone once as administrator to install the serial extension.";
-    return Concerning(ErrorFromWin32(errorCode, path), path,
-                      errorCode == ERROR_ACCESS_DENIED ? kRemedy : std::string_view{});
+    return ErrorNaming(ErrorFromWin32(errorCode, path), path,
+                       errorCode == ERROR_ACCESS_DENIED ? kRemedy : std::string_view{});
 }
 
 bool MeansNotFound(DWORD errorCode) {
