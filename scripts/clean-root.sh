@@ -101,7 +101,7 @@ echo "=== clean root: ready after $(elapsed), commit $(git -C "$repo" rev-parse 
 cat >"$base/enter.sh" <<'EOS'
 set -eu
 root=$1
-for _ in $(seq 100); do grep -q tap0 /proc/net/route && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q tap0 /proc/net/route && break; sleep 0.1; done
 grep -q tap0 /proc/net/route || { echo "clean-root: the network did not come up" >&2; exit 1; }
 hostname pellatone-clean-root
 mount --bind "$root" "$root"
@@ -130,11 +130,21 @@ EOS
 unshare --mount --propagation private --pid --fork --kill-child --net --uts --ipc \
     sh "$base/enter.sh" "$root" &
 namespace=$!
+# slirp4netns joins the network namespace of that process, so only once it has its own.
+host_network=$(readlink /proc/self/ns/net)
+for _ in $(seq 300); do
+    [ "$(readlink "/proc/$namespace/ns/net" 2>/dev/null || true)" = "$host_network" ] || break
+    sleep 0.1
+done
 slirp4netns --configure --mtu=65520 --disable-host-loopback "$namespace" tap0 \
     >"$base/slirp4netns.log" 2>&1 &
 network=$!
 status=0
 wait "$namespace" || status=$?
 namespace=""
+if [ "$status" -ne 0 ] && [ -s "$base/slirp4netns.log" ]; then
+    echo "--- slirp4netns" >&2
+    tail -n 5 "$base/slirp4netns.log" >&2
+fi
 echo "=== clean root: ended with status $status after $(elapsed)"
 exit "$status"
