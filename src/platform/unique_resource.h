@@ -8,9 +8,9 @@ namespace pellatone {
 // Owns one handle and gives it back with `Release` when it goes, so no early return or exception
 // can leak it; each platform's handle kinds are aliases of it. `Release` is a plain function
 // taking the handle; one that returns a number returns 0 or the system's error number, which
-// Close() passes on for the callers that must not miss it (a file being written). `None` is the
+// Close() passes on for the callers that must not miss it (a file being written). `Empty` is the
 // value that holds nothing.
-template <typename Handle, auto Release, Handle None = Handle{}>
+template <typename Handle, auto Release, Handle Empty = Handle{}>
 class UniqueResource {
 public:
     UniqueResource() = default;
@@ -25,14 +25,14 @@ public:
     ~UniqueResource() { Reset(); }
 
     [[nodiscard]] Handle Get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != None; }
+    explicit operator bool() const noexcept { return handle_ != Empty; }
 
     // Gives up ownership without releasing.
-    Handle Detach() noexcept { return std::exchange(handle_, None); }
+    Handle Detach() noexcept { return std::exchange(handle_, Empty); }
 
-    void Reset(Handle handle = None) noexcept {
+    void Reset(Handle handle = Empty) noexcept {
         const Handle old = std::exchange(handle_, handle);
-        if (old != None) Release(old);
+        if (old != Empty) Release(old);
     }
 
     // For calls that hand a new handle out through a pointer: whatever was owned goes first.
@@ -44,7 +44,7 @@ public:
     // Returns 0, or the error number of a failed release. The handle is let go either way.
     int Close() noexcept {
         const Handle old = Detach();
-        if (old == None) return 0;
+        if (old == Empty) return 0;
         if constexpr (std::is_void_v<decltype(Release(old))>) {
             Release(old);
             return 0;
@@ -54,7 +54,7 @@ public:
     }
 
 private:
-    Handle handle_ = None;
+    Handle handle_ = Empty;
 };
 
 }  // namespace pellatone

@@ -96,4 +96,18 @@ RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
     return picture;
 }
 
+RgbPicture ComposeSplashPicture(const RgbPicture& background, int image1Width, int image1Height) {
+    RgbPicture composed = background;
+    const auto rowBytes = static_cast<std::size_t>(background.width) * 3;
+    const auto image1RowBytes = static_cast<std::size_t>(std::clamp(image1Width, 0, background.width)) * 3;
+    const int rows = std::min(image1Height, background.height);
+    for (int row = 0; row < rows; ++row) {
+        const auto shown = static_cast<std::size_t>(static_cast<long long>(row) * background.height /
+                                                    image1Height);
+        std::memcpy(composed.pixels.data() + row * rowBytes,
+                    background.pixels.data() + shown * rowBytes, image1RowBytes);
+    }
+    return composed;
+}
+
 }  // namespace pellatone

@@ -17,4 +17,10 @@ struct RgbPicture {
 // Raises RunTimeError 481 "Invalid picture: <reason>" when the data is not a complete GIF.
 RgbPicture DecodeGifPicture(std::span<const unsigned char> data);
 
+// The splash window's whole picture, composed once so that it reaches the screen in one copy:
+// `background` with Image1 over its top-left corner, Image1 being the same picture squeezed or
+// stretched to `image1Height` rows (each the picture's nearest row, as FLTK's own nearest-neighbour
+// copy picks it) and cut at `image1Width` columns. The result has the background's size.
+RgbPicture ComposeSplashPicture(const RgbPicture& background, int image1Width, int image1Height);
+
 }  // namespace pellatone

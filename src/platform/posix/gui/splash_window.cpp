@@ -4,10 +4,10 @@
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
 #include <future>
 #include <memory>
 #include <span>
@@ -19,6 +19,7 @@
 #include "platform/posix/gui/artwork.h"
 #include "platform/posix/gui/display.h"
 #include "platform/posix/gui/gif_picture.h"
+#include "platform/unique_resource.h"
 
 namespace pellatone {
 
@@ -29,87 +30,56 @@ constexpr double kTimer1IntervalSeconds = splash::kTimer1IntervalMs / 1000.0;
 constexpr int kMinClientWidth = 100;
 constexpr int kMinClientHeight = 60;
 
-// The splash window: the picture as its background, drawn unscaled from the top-left corner.
-// Image1 covers the picture's top rows and hides them; only the rest of the picture is drawn.
-// Drawn straight onto the window, each pixel once, so no buffer the size of the window is made
-// and copied before it shows.
+void FreeOffscreen(Fl_Offscreen pixmap) noexcept { fl_delete_offscreen(pixmap); }
+using UniqueOffscreen = UniqueResource<Fl_Offscreen, &FreeOffscreen>;
+
+// The splash window's whole picture (Image1 over the background) in a pixmap on the X server,
+// drawn before the window exists.
+UniqueOffscreen PictureOnServer(const RgbPicture& picture) {
+    UniqueOffscreen pixmap(fl_create_offscreen(picture.width, picture.height));
+    fl_begin_offscreen(pixmap.Get());
+    fl_draw_image(picture.pixels.data(), 0, 0, picture.width, picture.height, 3);
+    fl_end_offscreen();
+    return pixmap;
+}
+
+// The splash window: its picture drawn unscaled from the top-left corner, and the frame's own
+// colour where a larger frame reaches past it. The picture is also the X window's background
+// when it maps, so the server shows it whole at once, with no round trip to draw it.
 class SplashFrame final : public Fl_Window {
 public:
-    SplashFrame(int x, int y, const RgbPicture& background)
-        : Fl_Window(x, y, splash::kClientWidth, splash::kClientHeight), background_(background) {}
+    SplashFrame(int x, int y, int width, int height, Fl_Offscreen picture)
+        : Fl_Window(x, y, splash::kClientWidth, splash::kClientHeight),
+          picture_(picture),
+          pictureWidth_(width),
+          pictureHeight_(height) {}
+
+    void ShowWithPicture() {
+        show();
+        // Queued behind the window's map in the same flush: mapped with no background of its
+        // own (see the box below), it is painted once, with the picture.
+        XSetWindowBackgroundPixmap(fl_display, fl_xid(this), picture_);
+        XClearWindow(fl_display, fl_xid(this));
+    }
 
 protected:
     void draw() override {
-        if ((damage() & ~FL_DAMAGE_CHILD) != 0) {
-            // The frame's own colour where a larger frame reaches past the picture.
-            fl_color(color());
-            if (w() > background_.width) {
-                fl_rectf(background_.width, 0, w() - background_.width, h());
-            }
-            if (h() > background_.height) {
-                fl_rectf(0, background_.height, std::min(w(), background_.width),
-                         h() - background_.height);
-            }
-            DrawBackground(0, splash::kImageHeight, background_.width,
-                           background_.height - splash::kImageHeight);
-            DrawBackground(splash::kImageWidth, 0, background_.width - splash::kImageWidth,
-                           std::min(splash::kImageHeight, background_.height));
-        }
-        draw_children();
-    }
-
-private:
-    // The picture's pixels in that rectangle, at the same place in the window.
-    void DrawBackground(int x, int y, int width, int height) {
-        if (width <= 0 || height <= 0) return;
-        const int rowBytes = background_.width * 3;
-        const std::size_t start = (static_cast<std::size_t>(y) * background_.width + x) * 3;
-        fl_draw_image(background_.pixels.data() + start, x, y, width, height, 3, rowBytes);
-    }
-
-    const RgbPicture& background_;
-};
-
-// Image1, a picture control: the picture squeezed to the control's height, each row of the
-// control showing the picture's nearest row, as FLTK's own nearest-neighbour copy would pick it;
-// drawn straight from the picture's rows, so no squeezed copy is made first. Drawn as a label,
-// even an empty one, it would first have FLTK set up the fonts (fontconfig reads all of its
-// configuration), which a picture has no need of; a message box does that when it first opens.
-// The picture goes to the display in strips: FLTK converts what it is given in a buffer of that
-// size, and a small one is reused from strip to strip.
-class PictureControl final : public Fl_Widget {
-public:
-    PictureControl(int x, int y, int width, int height, const RgbPicture& picture)
-        : Fl_Widget(x, y, width, height), picture_(picture) {}
-
-protected:
-    void draw() override {
-        const int rowBytes = picture_.width * 3;
-        const int columns = std::min(w(), picture_.width);
-        for (int top = 0; top < h();) {
-            // As many of the control's rows as show rows that follow each other in the picture.
-            const int first = PictureRow(top);
-            int rows = 1;
-            while (rows < kStripRows && top + rows < h() &&
-                   PictureRow(top + rows) == first + rows) {
-                ++rows;
-            }
-            fl_draw_image(picture_.pixels.data() + static_cast<std::size_t>(first) * rowBytes, x(),
-                          y() + top, columns, rows, 3, rowBytes);
-            top += rows;
+        fl_copy_offscreen(0, 0, std::min(w(), pictureWidth_), std::min(h(), pictureHeight_),
+                          picture_, 0, 0);
+        fl_color(color());
+        if (w() > pictureWidth_) fl_rectf(pictureWidth_, 0, w() - pictureWidth_, h());
+        if (h() > pictureHeight_) {
+            fl_rectf(0, pictureHeight_, std::min(w(), pictureWidth_), h() - pictureHeight_);
         }
     }
 
 private:
-    int PictureRow(int row) const {
-        return static_cast<int>(static_cast<long long>(row) * picture_.height / h());
-    }
-
-    static constexpr int kStripRows = 32;
-    const RgbPicture& picture_;
+    Fl_Offscreen picture_;
+    int pictureWidth_;
+    int pictureHeight_;
 };
 
-// The splash window's pictures, decoded.
+// The splash window's pictures, decoded; the splash picture with Image1 composed over it.
 struct SplashPictures {
     RgbPicture picture;
     RgbPicture icon32;
@@ -118,7 +88,8 @@ struct SplashPictures {
 
 // Only the decoder, which does not touch the display: this may run on a thread of its own.
 SplashPictures DecodeSplashPictures() {
-    return {DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize)),
+    return {ComposeSplashPicture(DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize)),
+                                 splash::kImageWidth, splash::kImageHeight),
             DecodeGifPicture(std::span(kIcon32Picture, kIcon32PictureSize)),
             DecodeGifPicture(std::span(kIcon16Picture, kIcon16PictureSize))};
 }
@@ -149,21 +120,22 @@ public:
 
     void Load() {
         const ScreenPoint place = CentredOnWorkArea(splash::kClientWidth, splash::kClientHeight);
-        frmSplash_ = std::make_unique<SplashFrame>(place.x, place.y, pictures_.picture);
+        picture_ = PictureOnServer(pictures_.picture);
+        frmSplash_ = std::make_unique<SplashFrame>(place.x, place.y, pictures_.picture.width,
+                                                   pictures_.picture.height, picture_.Get());
+        // No box: the window gets no background colour to be painted in before its picture.
+        frmSplash_->box(FL_NO_BOX);
         frmSplash_->copy_label(std::string(kApplicationTitle).c_str());
         frmSplash_->xclass("pellatone");
         std::array<const Fl_RGB_Image*, 2> icons = {&icon32Image_, &icon16Image_};
         frmSplash_->icons(icons.data(), static_cast<int>(icons.size()));
-
-        // Image1: the picture squeezed to the control's size, in the top-left corner.
-        new PictureControl(0, 0, splash::kImageWidth, splash::kImageHeight, pictures_.picture);
         frmSplash_->end();
 
-        // The standard frame: sizable, with the title bar's buttons; the controls keep their
-        // place when it is sized.
+        // The standard frame: sizable, with the title bar's buttons; the picture keeps its place
+        // when it is sized.
         frmSplash_->size_range(kMinClientWidth, kMinClientHeight);
         frmSplash_->callback(Closed, this);
-        frmSplash_->show();
+        frmSplash_->ShowWithPicture();
         Fl::add_timeout(kTimer1IntervalSeconds, Timer1, this);
     }
 
@@ -193,6 +165,7 @@ private:
     SplashPictures pictures_;
     Fl_RGB_Image icon32Image_;
     Fl_RGB_Image icon16Image_;
+    UniqueOffscreen picture_;
     std::unique_ptr<SplashFrame> frmSplash_;
 };
 
