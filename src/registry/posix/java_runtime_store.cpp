@@ -1,7 +1,10 @@
 #include "registry/posix/java_runtime_store.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <exception>
 #include <memory>
 #include <set>
@@ -9,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/posix/unique_resource.h"
 #include "platform/run_time_error.h"
 #include "registry/java_runtime_key.h"
 #include "registry/key_name.h"
@@ -123,18 +127,21 @@ std::optional<std::string> JavaVersionInRelease(std::string_view contents) {
 std::optional<std::string> ReadJavaVersion(const std::filesystem::path& releaseFile) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(releaseFile, error)) return std::nullopt;
-    // Read through stdio: a file stream would initialise the C++ locales, a good part of what a
-    // headless start costs.
-    const std::unique_ptr<std::FILE, decltype(&std::fclose)> release(
-        std::fopen(releaseFile.c_str(), "rb"), &std::fclose);
+    const posix::UniqueFd release(::open(releaseFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!release) return std::nullopt;
-    std::string head(kReleaseFileReadLimit, '\0');
-    head.resize(std::fread(head.data(), 1, head.size(), release.get()));
-    // A file that could not be read to its end or to the limit names no version.
-    if (head.size() < kReleaseFileReadLimit && std::ferror(release.get()) != 0) {
-        return std::nullopt;
+    // Left unfilled: a release file of a few lines touches one page of it, not the whole limit.
+    const auto head = std::make_unique_for_overwrite<char[]>(kReleaseFileReadLimit);
+    std::size_t size = 0;
+    while (size < kReleaseFileReadLimit) {
+        const ssize_t count =
+            ::read(release.Get(), head.get() + size, kReleaseFileReadLimit - size);
+        if (count < 0 && errno == EINTR) continue;
+        // A file that could not be read to its end or to the limit names no version.
+        if (count < 0) return std::nullopt;
+        if (count == 0) break;
+        size += static_cast<std::size_t>(count);
     }
-    return JavaVersionInRelease(head);
+    return JavaVersionInRelease({head.get(), size});
 }
 
 std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(

@@ -151,5 +151,43 @@ TEST(GifPicture, WrongSignatureIsNotAGif) {
     EXPECT_NE(error.Description().find("GIF"), std::string::npos) << error.Description();
 }
 
+// Image1 over the background, composed in place: each picture row filled with its own number.
+struct ComposeCase {
+    const char* name;
+    int height;
+    int image1Width;
+    int image1Height;
+    std::vector<int> firstColumnRows;
+    std::vector<int> secondColumnRows;
+};
+
+void PrintTo(const ComposeCase& c, std::ostream* out) { *out << c.name; }
+
+class ComposedSplash : public ::testing::TestWithParam<ComposeCase> {};
+
+TEST_P(ComposedSplash, EachRowShowsItsNearestPictureRow) {
+    const ComposeCase& c = GetParam();
+    RgbPicture picture{2, c.height, {}};
+    for (int row = 0; row < c.height; ++row) picture.pixels.insert(picture.pixels.end(), 6, row);
+    const RgbPicture composed = ComposeSplashPicture(picture, c.image1Width, c.image1Height);
+    ASSERT_EQ(composed.height, c.height);
+    std::vector<int> firstColumn;
+    std::vector<int> secondColumn;
+    for (int row = 0; row < c.height; ++row) {
+        firstColumn.push_back(PixelAt(composed, 0, row).red);
+        secondColumn.push_back(PixelAt(composed, 1, row).blue);
+    }
+    EXPECT_EQ(firstColumn, c.firstColumnRows);
+    EXPECT_EQ(secondColumn, c.secondColumnRows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ComposedSplash,
+    ::testing::Values(ComposeCase{"Squeezed", 5, 1, 3, {0, 1, 3, 3, 4}, {0, 1, 2, 3, 4}},
+                      ComposeCase{"Stretched", 3, 2, 5, {0, 0, 1}, {0, 0, 1}},
+                      ComposeCase{"SameHeight", 3, 2, 3, {0, 1, 2}, {0, 1, 2}},
+                      ComposeCase{"NoImage1", 3, 0, 3, {0, 1, 2}, {0, 1, 2}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pellatone

@@ -65,10 +65,17 @@ RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
     RgbPicture picture;
     picture.width = gif->SWidth;
     picture.height = gif->SHeight;
-    picture.pixels.assign(static_cast<std::size_t>(picture.width) * picture.height * 3, 0);
+    picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
 
+    // The frame's part of the screen, and the rows and columns of the frame inside it.
+    const int left = std::max(desc.Left, 0);
+    const int top = std::max(desc.Top, 0);
+    const int right = std::min(desc.Left + desc.Width, picture.width);
+    const int bottom = std::min(desc.Top + desc.Height, picture.height);
+    const bool covered = left == 0 && top == 0 && right == picture.width && bottom == picture.height;
     // Parts of the screen the frame does not cover show the background colour.
-    if (gif->SColorMap != nullptr && gif->SBackGroundColor < gif->SColorMap->ColorCount) {
+    if (!covered && gif->SColorMap != nullptr &&
+        gif->SBackGroundColor < gif->SColorMap->ColorCount) {
         const GifColorType background = gif->SColorMap->Colors[gif->SBackGroundColor];
         for (std::size_t i = 0; i < picture.pixels.size(); i += 3) {
             picture.pixels[i] = background.Red;
@@ -77,37 +84,42 @@ RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
         }
     }
 
-    for (int row = 0; row < desc.Height; ++row) {
-        const int y = desc.Top + row;
-        if (y < 0 || y >= picture.height) continue;
-        for (int column = 0; column < desc.Width; ++column) {
-            const int x = desc.Left + column;
-            if (x < 0 || x >= picture.width) continue;
-            const int index = frame.RasterBits[static_cast<std::size_t>(row) * desc.Width + column];
-            if (index >= colours->ColorCount)
+    for (int y = top; y < bottom; ++y) {
+        const GifByteType* indices = frame.RasterBits +
+                                     static_cast<std::size_t>(y - desc.Top) * desc.Width +
+                                     (left - desc.Left);
+        unsigned char* out = picture.pixels.data() +
+                             (static_cast<std::size_t>(y) * picture.width + left) * 3;
+        for (int x = left; x < right; ++x, ++indices, out += 3) {
+            if (*indices >= colours->ColorCount) {
                 throw InvalidPicture("colour index outside the palette");
-            const GifColorType colour = colours->Colors[index];
-            const std::size_t at = (static_cast<std::size_t>(y) * picture.width + x) * 3;
-            picture.pixels[at] = colour.Red;
-            picture.pixels[at + 1] = colour.Green;
-            picture.pixels[at + 2] = colour.Blue;
+            }
+            const GifColorType colour = colours->Colors[*indices];
+            out[0] = colour.Red;
+            out[1] = colour.Green;
+            out[2] = colour.Blue;
         }
     }
     return picture;
 }
 
-RgbPicture ComposeSplashPicture(const RgbPicture& background, int image1Width, int image1Height) {
-    RgbPicture composed = background;
+RgbPicture ComposeSplashPicture(RgbPicture background, int image1Width, int image1Height) {
     const auto rowBytes = static_cast<std::size_t>(background.width) * 3;
-    const auto image1RowBytes = static_cast<std::size_t>(std::clamp(image1Width, 0, background.width)) * 3;
+    const auto image1RowBytes =
+        static_cast<std::size_t>(std::clamp(image1Width, 0, background.width)) * 3;
     const int rows = std::min(image1Height, background.height);
-    for (int row = 0; row < rows; ++row) {
-        const auto shown = static_cast<std::size_t>(static_cast<long long>(row) * background.height /
-                                                    image1Height);
-        std::memcpy(composed.pixels.data() + row * rowBytes,
-                    background.pixels.data() + shown * rowBytes, image1RowBytes);
+    // Composed in place: squeezed, each row shows a picture row at or below it, so the rows go
+    // from the top; stretched, one at or above it, so from the bottom. No row is read once
+    // overwritten.
+    const bool squeezed = image1Height <= background.height;
+    for (int step = 0; step < rows; ++step) {
+        const int row = squeezed ? step : rows - 1 - step;
+        const auto shown = static_cast<std::size_t>(static_cast<long long>(row) *
+                                                    background.height / image1Height);
+        std::memmove(background.pixels.data() + row * rowBytes,
+                     background.pixels.data() + shown * rowBytes, image1RowBytes);
     }
-    return composed;
+    return background;
 }
 
 }  // namespace pellatone

@@ -21,6 +21,6 @@ RgbPicture DecodeGifPicture(std::span<const unsigned char> data);
 // `background` with Image1 over its top-left corner, Image1 being the same picture squeezed or
 // stretched to `image1Height` rows (each the picture's nearest row, as FLTK's own nearest-neighbour
 // copy picks it) and cut at `image1Width` columns. The result has the background's size.
-RgbPicture ComposeSplashPicture(const RgbPicture& background, int image1Width, int image1Height);
+RgbPicture ComposeSplashPicture(RgbPicture background, int image1Width, int image1Height);
 
 }  // namespace pellatone
