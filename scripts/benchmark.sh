@@ -1,7 +1,8 @@
 #!/bin/sh
 # Launch benchmark (as root): the program headless against the floor (a static C launcher doing
-# only what the job cannot skip) and against the launcher script an administrator would write, on
-# the same application folder and Java runtime tree, at least 30 runs each, taken in turns.
+# only what the job cannot skip), the same floor linked against the shared C library as the
+# program is, and the launcher script an administrator would write, on the same application
+# folder and Java runtime tree, at least 30 runs each, taken in turns.
 # A private mount namespace lays a prepared runtime tree over /usr/lib/jvm and the extension's
 # source folder over /opt/maradel; the machine's own folders are not touched.
 #   scripts/benchmark.sh [runs] [program]
@@ -121,6 +122,7 @@ cp "$program" "$app/pellatone"
 cp scripts/benchmark/shell_launcher.sh "$app/launcher.sh"
 g++ -O2 -std=c++20 -o "$work/measure" scripts/benchmark/measure.cpp
 gcc -O2 -static -o "$app/floor" scripts/benchmark/floor_launcher.c
+gcc -O2 -o "$app/floor-shared" scripts/benchmark/floor_launcher.c
 
 # A runtime whose java is a stand-in server that exits at once; the extension is installed, so
 # each run does the presence checks without copying.
@@ -141,7 +143,7 @@ unshare -m --propagation private sh -c '
     if [ ! -d /opt/maradel ]; then mount -t tmpfs tmpfs /opt && mkdir /opt/maradel; fi
     mount --bind "$2" /opt/maradel
     [ -d /usr/lib64/jvm ] && mount -t tmpfs tmpfs /usr/lib64/jvm
-    env -u DISPLAY "$5" "$3" "$4/pellatone" "$4/floor" "$4/launcher.sh"
+    env -u DISPLAY "$5" "$3" "$4/pellatone" "$4/floor" "$4/floor-shared" "$4/launcher.sh"
 ' benchmark "$jvm" "$maradel" "$runs" "$app" "$work/measure"
 windows_program=build/windows/src/app/pellatone.exe
 if [ -f "$windows_program" ]; then

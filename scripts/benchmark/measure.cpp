@@ -62,21 +62,24 @@ Measurement Summary(Launcher& launcher) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s RUNS PROGRAM FLOOR SCRIPT\n", argv[0]);
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: %s RUNS PROGRAM FLOOR DYNAMIC-FLOOR SCRIPT\n", argv[0]);
         return 2;
     }
     const int runs = std::atoi(argv[1]);
     char* program[] = {argv[2], nullptr};
     char* floor[] = {argv[3], nullptr};
+    // The same floor linked against the shared C library, as the program must be to load its
+    // windows module: what is left between the two is the program's own.
+    char* dynamicFloor[] = {argv[4], nullptr};
     char shell[] = "/bin/sh";
-    char* script[] = {shell, argv[4], nullptr};
+    char* script[] = {shell, argv[5], nullptr};
 
-    // Taken in turns, so that a machine busy for a while weighs on all three alike; each round
+    // Taken in turns, so that a machine busy for a while weighs on all alike; each round
     // starts with another launcher, and each run waits a moment for the server stand-in the
     // previous one left running, so that none pays for another's leftovers.
-    Launcher launchers[] = {{program, {}}, {floor, {}}, {script, {}}};
-    constexpr int kLaunchers = 3;
+    Launcher launchers[] = {{program, {}}, {floor, {}}, {dynamicFloor, {}}, {script, {}}};
+    constexpr int kLaunchers = 4;
     for (int run = 0; run < runs; ++run) {
         for (int turn = 0; turn < kLaunchers; ++turn) {
             RunOnce(launchers[(run + turn) % kLaunchers]);
@@ -85,15 +88,20 @@ int main(int argc, char** argv) {
     }
     const Measurement ours = Summary(launchers[0]);
     const Measurement least = Summary(launchers[1]);
-    const Measurement theirs = Summary(launchers[2]);
+    const Measurement shared = Summary(launchers[2]);
+    const Measurement theirs = Summary(launchers[3]);
     const double overFloor = ours.medianMs / least.medianMs;
     const double overScript = ours.medianMs / theirs.medianMs;
     std::printf("runs per launcher: %d\n", runs);
     std::printf("program: median %.2f ms, peak memory %.1f MB\n", ours.medianMs, ours.peakMb);
     std::printf("floor: median %.2f ms, peak memory %.1f MB\n", least.medianMs, least.peakMb);
+    std::printf("floor, shared C library: median %.2f ms, peak memory %.1f MB\n", shared.medianMs,
+                shared.peakMb);
     std::printf("shell script: median %.2f ms, peak memory %.1f MB\n", theirs.medianMs,
                 theirs.peakMb);
     std::printf("ratio program/floor: %.2f\n", overFloor);
+    std::printf("ratio program/floor with the shared C library: %.2f\n",
+                ours.medianMs / shared.medianMs);
     std::printf("ratio program/script: %.2f\n", overScript);
     std::printf("%s: program within 1.3 times the floor\n", overFloor <= 1.3 ? "met" : "MISSED");
     std::printf("%s: program median under 10 ms\n", ours.medianMs < 10.0 ? "met" : "MISSED");
