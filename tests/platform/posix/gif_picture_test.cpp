@@ -32,51 +32,6 @@ Rgb PixelAt(const RgbPicture& picture, int x, int y) {
     return {picture.pixels.at(at), picture.pixels.at(at + 1), picture.pixels.at(at + 2)};
 }
 
-std::span<const unsigned char> SplashBytes() { return {kSplashPicture, kSplashPictureSize}; }
-
-TEST(GifPicture, SplashPictureHasItsFullSize) {
-    const RgbPicture picture = DecodeGifPicture(SplashBytes());
-    EXPECT_EQ(picture.width, 487);
-    EXPECT_EQ(picture.height, 517);
-    EXPECT_EQ(picture.pixels.size(), 487u * 517u * 3u);
-}
-
-TEST(GifPicture, IconsHaveTheirSizes) {
-    EXPECT_EQ(DecodeGifPicture({kIcon32Picture, kIcon32PictureSize}).width, 32);
-    EXPECT_EQ(DecodeGifPicture({kIcon32Picture, kIcon32PictureSize}).height, 32);
-    EXPECT_EQ(DecodeGifPicture({kIcon16Picture, kIcon16PictureSize}).width, 16);
-    EXPECT_EQ(DecodeGifPicture({kIcon16Picture, kIcon16PictureSize}).height, 16);
-}
-
-struct PixelCase {
-    int x;
-    int y;
-    Rgb expected;
-};
-
-// Names each row's test by its pixel.
-void PrintTo(const PixelCase& c, std::ostream* out) { *out << c.x << "," << c.y; }
-
-class SplashPixel : public ::testing::TestWithParam<PixelCase> {};
-
-// Reference colours as ImageMagick reports them (convert splash.gif -format '%[pixel:p{x,y}]').
-TEST_P(SplashPixel, MatchesImageMagick) {
-    static const RgbPicture picture = DecodeGifPicture(SplashBytes());
-    const PixelCase& c = GetParam();
-    EXPECT_EQ(PixelAt(picture, c.x, c.y), c.expected) << "at " << c.x << "," << c.y;
-}
-
-INSTANTIATE_TEST_SUITE_P(Corners, SplashPixel,
-                         ::testing::Values(PixelCase{0, 0, {11, 61, 99}},
-                                           PixelCase{486, 0, {44, 87, 120}},
-                                           PixelCase{0, 516, {59, 144, 180}},
-                                           PixelCase{486, 516, {29, 127, 168}}));
-INSTANTIATE_TEST_SUITE_P(
-    Drawing, SplashPixel,
-    ::testing::Values(PixelCase{243, 273, {11, 61, 99}}, PixelCase{200, 160, {143, 211, 239}},
-                      PixelCase{243, 200, {255, 255, 255}}, PixelCase{400, 90, {46, 97, 130}},
-                      PixelCase{60, 470, {58, 140, 175}}, PixelCase{243, 355, {115, 166, 190}},
-                      PixelCase{200, 5, {11, 62, 100}}, PixelCase{300, 510, {28, 125, 166}}));
 
 // A tiny GIF: a screen of `screenWidth` x 1 with a two-colour palette (red, green) and background
 // colour 0, holding one 1 x 1 frame at `left` whose pixel has the colour index `index` (0 to 3;

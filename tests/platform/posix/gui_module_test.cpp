@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "picture_module.h"
-#include "platform/posix/gui/artwork.h"
 #include "platform/posix/platform_services.h"
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
@@ -20,7 +18,6 @@
 namespace pellatone {
 namespace {
 
-using testing::DecodeInPictureModule;
 using testing::PrintTo;
 using testing::TemporaryFolder;
 using testing::WriteFile;
@@ -85,21 +82,6 @@ TEST(GuiModuleLoad, TheModuleBesideTheProgramStaysLoadedAndPrivate) {
     void* handle = ::dlopen(ModuleBesideThisProgram().c_str(), RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(handle, nullptr) << ::dlerror();
     ::dlclose(handle);
-}
-
-TEST(GuiModuleErrors, ARunTimeErrorRaisedInsideTheModuleIsCaughtAsOne) {
-    const std::vector<unsigned char> notAGif = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
-    const RunTimeError error = ErrorOf([&] { (void)DecodeInPictureModule(notAGif); });
-    EXPECT_EQ(error.Number(), 481);
-    EXPECT_EQ(error.Description().rfind("Invalid picture: ", 0), 0U) << error.Description();
-}
-
-TEST(GuiModuleErrors, TheModuleDecodesTheSplashPictureAsThisProgramDoes) {
-    const RgbPicture viaModule = DecodeInPictureModule({kSplashPicture, kSplashPictureSize});
-    const RgbPicture here = DecodeGifPicture({kSplashPicture, kSplashPictureSize});
-    EXPECT_EQ(viaModule.width, 487);
-    EXPECT_EQ(viaModule.height, 517);
-    EXPECT_TRUE(viaModule.pixels == here.pixels);
 }
 
 // As the program's own handler does: an error inside the tick is reported there, and the program

