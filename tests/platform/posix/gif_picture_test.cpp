@@ -32,7 +32,6 @@ Rgb PixelAt(const RgbPicture& picture, int x, int y) {
     return {picture.pixels.at(at), picture.pixels.at(at + 1), picture.pixels.at(at + 2)};
 }
 
-
 // A tiny GIF: a screen of `screenWidth` x 1 with a two-colour palette (red, green) and background
 // colour 0, holding one 1 x 1 frame at `left` whose pixel has the colour index `index` (0 to 3;
 // 2 and 3 lie outside the palette).

@@ -72,7 +72,8 @@ RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
     const int top = std::max(desc.Top, 0);
     const int right = std::min(desc.Left + desc.Width, picture.width);
     const int bottom = std::min(desc.Top + desc.Height, picture.height);
-    const bool covered = left == 0 && top == 0 && right == picture.width && bottom == picture.height;
+    const bool covered =
+        left == 0 && top == 0 && right == picture.width && bottom == picture.height;
     // Parts of the screen the frame does not cover show the background colour.
     if (!covered && gif->SColorMap != nullptr &&
         gif->SBackGroundColor < gif->SColorMap->ColorCount) {
@@ -88,8 +89,8 @@ RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
         const GifByteType* indices = frame.RasterBits +
                                      static_cast<std::size_t>(y - desc.Top) * desc.Width +
                                      (left - desc.Left);
-        unsigned char* out = picture.pixels.data() +
-                             (static_cast<std::size_t>(y) * picture.width + left) * 3;
+        unsigned char* out =
+            picture.pixels.data() + (static_cast<std::size_t>(y) * picture.width + left) * 3;
         for (int x = left; x < right; ++x, ++indices, out += 3) {
             if (*indices >= colours->ColorCount) {
                 throw InvalidPicture("colour index outside the palette");
