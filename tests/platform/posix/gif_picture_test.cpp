@@ -27,9 +27,11 @@ std::ostream& operator<<(std::ostream& out, const Rgb& colour) {
     return out << "rgb(" << colour.red << "," << colour.green << "," << colour.blue << ")";
 }
 
-Rgb PixelAt(const RgbPicture& picture, int x, int y) {
-    const std::size_t at = (static_cast<std::size_t>(y) * picture.width + x) * 3;
-    return {picture.pixels.at(at), picture.pixels.at(at + 1), picture.pixels.at(at + 2)};
+Rgb PixelAt(const XrgbPicture& picture, int x, int y) {
+    const std::uint32_t pixel =
+        picture.pixels.at((static_cast<std::size_t>(y) * picture.width) + x);
+    return {static_cast<int>(pixel >> 16U), static_cast<int>((pixel >> 8U) & 0xFFU),
+            static_cast<int>(pixel & 0xFFU)};
 }
 
 // A tiny GIF: a screen of `screenWidth` x 1 with a two-colour palette (red, green) and background
@@ -64,13 +66,13 @@ std::vector<unsigned char> TinyGif(int screenWidth, int left, int index) {
 }
 
 TEST(GifPicture, FrameColourComesFromThePalette) {
-    const RgbPicture picture = DecodeGifPicture(TinyGif(1, 0, 1));
+    const XrgbPicture picture = DecodeGifPicture(TinyGif(1, 0, 1));
     ASSERT_EQ(picture.width, 1);
     EXPECT_EQ(PixelAt(picture, 0, 0), (Rgb{0, 255, 0}));
 }
 
 TEST(GifPicture, ScreenOutsideTheFrameShowsTheBackgroundColour) {
-    const RgbPicture picture = DecodeGifPicture(TinyGif(3, 1, 1));
+    const XrgbPicture picture = DecodeGifPicture(TinyGif(3, 1, 1));
     ASSERT_EQ(picture.width, 3);
     EXPECT_EQ(PixelAt(picture, 0, 0), (Rgb{255, 0, 0}));
     EXPECT_EQ(PixelAt(picture, 1, 0), (Rgb{0, 255, 0}));
@@ -121,14 +123,14 @@ class ComposedSplash : public ::testing::TestWithParam<ComposeCase> {};
 
 TEST_P(ComposedSplash, EachRowShowsItsNearestPictureRow) {
     const ComposeCase& c = GetParam();
-    RgbPicture picture{2, c.height, {}};
-    for (int row = 0; row < c.height; ++row) picture.pixels.insert(picture.pixels.end(), 6, row);
-    const RgbPicture composed = ComposeSplashPicture(picture, c.image1Width, c.image1Height);
+    XrgbPicture picture{2, c.height, {}};
+    for (int row = 0; row < c.height; ++row) picture.pixels.insert(picture.pixels.end(), 2, row);
+    const XrgbPicture composed = ComposeSplashPicture(picture, c.image1Width, c.image1Height);
     ASSERT_EQ(composed.height, c.height);
     std::vector<int> firstColumn;
     std::vector<int> secondColumn;
     for (int row = 0; row < c.height; ++row) {
-        firstColumn.push_back(PixelAt(composed, 0, row).red);
+        firstColumn.push_back(PixelAt(composed, 0, row).blue);
         secondColumn.push_back(PixelAt(composed, 1, row).blue);
     }
     EXPECT_EQ(firstColumn, c.firstColumnRows);

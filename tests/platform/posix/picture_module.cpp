@@ -25,7 +25,7 @@ const PellatonePictureModuleTable& PictureModule() {
 
 }  // namespace
 
-RgbPicture DecodeInPictureModule(std::span<const unsigned char> gif) {
+std::vector<unsigned char> DecodeInPictureModule(std::span<const unsigned char> gif) {
     static const PellatonePictureModuleTable& table = PictureModule();
     PellatoneGuiStatus status{};
     // The pixels go back to the module that allocated them, whatever happens here.
@@ -40,8 +40,7 @@ RgbPicture DecodeInPictureModule(std::span<const unsigned char> gif) {
     table.decode_picture(gif.data(), gif.size(), &decoded.picture, &status);
     if (status.number != 0) throw RunTimeError(status.number, status.description);
     const PellatonePictureModulePicture& pixels = decoded.picture;
-    return {pixels.width, pixels.height,
-            std::vector<unsigned char>(pixels.pixels, pixels.pixels + pixels.size)};
+    return {pixels.pixels, pixels.pixels + pixels.size};
 }
 
 }  // namespace pellatone::testing

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <span>
+#include <vector>
 
 #include "platform/posix/gui/gif_picture.h"
 #include "platform/posix/gui_module_abi.h"
@@ -36,8 +37,8 @@ namespace pellatone::testing {
 inline constexpr const char* kPictureModuleFileName = "pellatone-picture-test.so";
 inline constexpr const char* kPictureModuleEntry = "pellatone_picture_test_open";
 
-// Decodes the GIF inside the module beside the running program; raises the module's
-// RunTimeError (481 for data that is not a complete GIF) here.
-RgbPicture DecodeInPictureModule(std::span<const unsigned char> gif);
+// Decodes the GIF inside the module beside the running program into its red, green and blue
+// bytes; raises the module's RunTimeError (481 for data that is not a complete GIF) here.
+std::vector<unsigned char> DecodeInPictureModule(std::span<const unsigned char> gif);
 
 }  // namespace pellatone::testing

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "picture_module.h"
 #include "platform/posix/gui/guarded_call.h"
@@ -13,11 +14,12 @@ void Decode(const unsigned char* gif, std::size_t size, PellatonePictureModulePi
             PellatoneGuiStatus* status) {
     *picture = PellatonePictureModulePicture{};
     pellatone::Guarded(status, [&] {
-        const pellatone::RgbPicture decoded = pellatone::DecodeGifPicture({gif, size});
-        auto* pixels = static_cast<unsigned char*>(std::malloc(decoded.pixels.size() + 1));
+        const pellatone::XrgbPicture decoded = pellatone::DecodeGifPicture({gif, size});
+        const std::vector<unsigned char> rgb = pellatone::RgbBytes(decoded);
+        auto* pixels = static_cast<unsigned char*>(std::malloc(rgb.size() + 1));
         if (pixels == nullptr) throw std::bad_alloc();
-        std::memcpy(pixels, decoded.pixels.data(), decoded.pixels.size());
-        *picture = {decoded.width, decoded.height, pixels, decoded.pixels.size()};
+        std::memcpy(pixels, rgb.data(), rgb.size());
+        *picture = {decoded.width, decoded.height, pixels, rgb.size()};
     });
 }
 

@@ -13,6 +13,7 @@
 #include <iostream>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "picture_module.h"
 #include "platform/platform.h"
@@ -58,9 +59,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "splash-rgb" && argc == 2) {
-        const RgbPicture picture =
+        const std::vector<unsigned char> rgb =
             testing::DecodeInPictureModule(std::span(kSplashPicture, kSplashPictureSize));
-        std::fwrite(picture.pixels.data(), 1, picture.pixels.size(), stdout);
+        std::fwrite(rgb.data(), 1, rgb.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (mode == "decode-truncated" && argc == 2) {

@@ -3,6 +3,8 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -44,9 +46,13 @@ void CloseGif(GifFileType* gif) noexcept {
 }
 using UniqueGifFile = UniqueResource<GifFileType*, &CloseGif>;
 
+std::uint32_t Xrgb(GifColorType colour) {
+    return std::uint32_t{colour.Red} << 16U | std::uint32_t{colour.Green} << 8U | colour.Blue;
+}
+
 }  // namespace
 
-RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
+XrgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
     MemoryReader reader{data};
     int error = D_GIF_SUCCEEDED;
     const UniqueGifFile file(DGifOpen(&reader, ReadFromMemory, &error));
@@ -61,53 +67,43 @@ RgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
     const GifImageDesc& desc = frame.ImageDesc;
     const ColorMapObject* colours = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
     if (colours == nullptr) throw InvalidPicture(D_GIF_ERR_NO_COLOR_MAP);
+    // The palette as pixels once; then one look-up per pixel.
+    std::array<std::uint32_t, 256> palette{};
+    const int colourCount = std::clamp(colours->ColorCount, 0, 256);
+    for (int index = 0; index < colourCount; ++index)
+        palette.at(index) = Xrgb(colours->Colors[index]);
 
-    RgbPicture picture;
+    XrgbPicture picture;
     picture.width = gif->SWidth;
     picture.height = gif->SHeight;
-    picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
+    picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
 
-    // The frame's part of the screen, and the rows and columns of the frame inside it.
+    // The frame's part of the screen; the rest shows the background colour.
     const int left = std::max(desc.Left, 0);
     const int top = std::max(desc.Top, 0);
     const int right = std::min(desc.Left + desc.Width, picture.width);
     const int bottom = std::min(desc.Top + desc.Height, picture.height);
-    const bool covered =
-        left == 0 && top == 0 && right == picture.width && bottom == picture.height;
-    // Parts of the screen the frame does not cover show the background colour.
-    if (!covered && gif->SColorMap != nullptr &&
-        gif->SBackGroundColor < gif->SColorMap->ColorCount) {
-        const GifColorType background = gif->SColorMap->Colors[gif->SBackGroundColor];
-        for (std::size_t i = 0; i < picture.pixels.size(); i += 3) {
-            picture.pixels[i] = background.Red;
-            picture.pixels[i + 1] = background.Green;
-            picture.pixels[i + 2] = background.Blue;
-        }
+    if (gif->SColorMap != nullptr && gif->SBackGroundColor < gif->SColorMap->ColorCount &&
+        (left > 0 || top > 0 || right < picture.width || bottom < picture.height)) {
+        std::ranges::fill(picture.pixels, Xrgb(gif->SColorMap->Colors[gif->SBackGroundColor]));
     }
-
     for (int y = top; y < bottom; ++y) {
         const GifByteType* indices = frame.RasterBits +
-                                     static_cast<std::size_t>(y - desc.Top) * desc.Width +
+                                     (static_cast<std::size_t>(y - desc.Top) * desc.Width) +
                                      (left - desc.Left);
-        unsigned char* out =
-            picture.pixels.data() + (static_cast<std::size_t>(y) * picture.width + left) * 3;
-        for (int x = left; x < right; ++x, ++indices, out += 3) {
-            if (*indices >= colours->ColorCount) {
-                throw InvalidPicture("colour index outside the palette");
-            }
-            const GifColorType colour = colours->Colors[*indices];
-            out[0] = colour.Red;
-            out[1] = colour.Green;
-            out[2] = colour.Blue;
+        std::uint32_t* out = picture.pixels.data() + (static_cast<std::size_t>(y) * picture.width);
+        for (int x = left; x < right; ++x, ++indices) {
+            if (*indices >= colourCount) throw InvalidPicture("colour index outside the palette");
+            out[x] = palette[*indices];
         }
     }
     return picture;
 }
 
-RgbPicture ComposeSplashPicture(RgbPicture background, int image1Width, int image1Height) {
-    const auto rowBytes = static_cast<std::size_t>(background.width) * 3;
-    const auto image1RowBytes =
-        static_cast<std::size_t>(std::clamp(image1Width, 0, background.width)) * 3;
+XrgbPicture ComposeSplashPicture(XrgbPicture background, int image1Width, int image1Height) {
+    const auto width = static_cast<std::size_t>(background.width);
+    const auto image1RowPixels =
+        static_cast<std::size_t>(std::clamp(image1Width, 0, background.width));
     const int rows = std::min(image1Height, background.height);
     // Composed in place: squeezed, each row shows a picture row at or below it, so the rows go
     // from the top; stretched, one at or above it, so from the bottom. No row is read once
@@ -117,10 +113,21 @@ RgbPicture ComposeSplashPicture(RgbPicture background, int image1Width, int imag
         const int row = squeezed ? step : rows - 1 - step;
         const auto shown = static_cast<std::size_t>(static_cast<long long>(row) *
                                                     background.height / image1Height);
-        std::memmove(background.pixels.data() + row * rowBytes,
-                     background.pixels.data() + shown * rowBytes, image1RowBytes);
+        std::memmove(background.pixels.data() + (row * width),
+                     background.pixels.data() + (shown * width), image1RowPixels * 4);
     }
     return background;
+}
+
+std::vector<unsigned char> RgbBytes(const XrgbPicture& picture) {
+    std::vector<unsigned char> bytes;
+    bytes.reserve(picture.pixels.size() * 3);
+    for (const std::uint32_t pixel : picture.pixels) {
+        bytes.push_back(static_cast<unsigned char>(pixel >> 16U));
+        bytes.push_back(static_cast<unsigned char>(pixel >> 8U));
+        bytes.push_back(static_cast<unsigned char>(pixel));
+    }
+    return bytes;
 }
 
 }  // namespace pellatone

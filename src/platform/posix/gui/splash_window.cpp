@@ -8,12 +8,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <future>
 #include <memory>
 #include <span>
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "platform/platform_services.h"
 #include "platform/posix/gui/artwork.h"
@@ -33,15 +36,51 @@ constexpr int kMinClientHeight = 60;
 void FreeOffscreen(Fl_Offscreen pixmap) noexcept { fl_delete_offscreen(pixmap); }
 using UniqueOffscreen = UniqueResource<Fl_Offscreen, &FreeOffscreen>;
 
-// The splash window's whole picture (Image1 over the background) in a pixmap on the X server,
-// drawn before the window exists.
-UniqueOffscreen PictureOnServer(const RgbPicture& picture) {
+// The image structure goes; the pixels stay with their owner.
+void DestroyImageHeader(XImage* image) noexcept {
+    image->data = nullptr;
+    XDestroyImage(image);
+}
+using UniqueImageHeader = UniqueResource<XImage*, &DestroyImageHeader>;
+
+// Sends the pixels as they are into the drawable FLTK draws to; false, having sent nothing, when
+// the display's visual lays pixels out another way.
+bool PutXrgbPixels(std::vector<std::uint32_t>& pixels, int width, int height) {
+    const XVisualInfo& visual = *fl_visual;
+    if (visual.c_class != TrueColor || visual.red_mask != 0xFF0000 || visual.green_mask != 0xFF00 ||
+        visual.blue_mask != 0xFF) {
+        return false;
+    }
+    const UniqueImageHeader image(
+        XCreateImage(fl_display, visual.visual, static_cast<unsigned>(visual.depth), ZPixmap, 0,
+                     reinterpret_cast<char*>(pixels.data()), static_cast<unsigned>(width),
+                     static_cast<unsigned>(height), 32, width * 4));
+    if (!image || image.Get()->bits_per_pixel != 32) return false;
+    // The pixels are in this machine's byte order; Xlib swaps them for a server of the other.
+    image.Get()->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    XPutImage(fl_display, fl_window, fl_gc, image.Get(), 0, 0, 0, 0, static_cast<unsigned>(width),
+              static_cast<unsigned>(height));
+    return true;
+}
+
+// The splash window's whole picture in a pixmap on the X server, drawn before the window exists:
+// sent as it is where the visual allows, else converted by FLTK.
+UniqueOffscreen PictureOnServer(XrgbPicture& picture) {
     UniqueOffscreen pixmap(fl_create_offscreen(picture.width, picture.height));
     fl_begin_offscreen(pixmap.Get());
-    fl_draw_image(picture.pixels.data(), 0, 0, picture.width, picture.height, 3);
+    if (!PutXrgbPixels(picture.pixels, picture.width, picture.height)) {
+        fl_draw_image(RgbBytes(picture).data(), 0, 0, picture.width, picture.height, 3);
+    }
     fl_end_offscreen();
     return pixmap;
 }
+
+// The splash window's pictures, decoded; the splash picture with Image1 composed over it.
+struct SplashPictures {
+    XrgbPicture picture;
+    XrgbPicture icon32;
+    XrgbPicture icon16;
+};
 
 // The splash window: its picture drawn unscaled from the top-left corner, and the frame's own
 // colour where a larger frame reaches past it. The picture is also the X window's background
@@ -57,7 +96,7 @@ public:
     void ShowWithPicture() {
         show();
         // Queued behind the window's map in the same flush: mapped with no background of its
-        // own (see the box below), it is painted once, with the picture.
+        // own (it has no box), it is painted once, with the picture.
         XSetWindowBackgroundPixmap(fl_display, fl_xid(this), picture_);
         XClearWindow(fl_display, fl_xid(this));
     }
@@ -77,13 +116,6 @@ private:
     Fl_Offscreen picture_;
     int pictureWidth_;
     int pictureHeight_;
-};
-
-// The splash window's pictures, decoded; the splash picture with Image1 composed over it.
-struct SplashPictures {
-    RgbPicture picture;
-    RgbPicture icon32;
-    RgbPicture icon16;
 };
 
 // Only the decoder, which does not touch the display: this may run on a thread of its own.
@@ -109,10 +141,10 @@ public:
     FltkSplashWindow(const Timer1Handler& onTimer1Tick, SplashPictures pictures)
         : onTimer1Tick_(onTimer1Tick),
           pictures_(std::move(pictures)),
-          icon32Image_(pictures_.icon32.pixels.data(), pictures_.icon32.width,
-                       pictures_.icon32.height, 3),
-          icon16Image_(pictures_.icon16.pixels.data(), pictures_.icon16.width,
-                       pictures_.icon16.height, 3) {}
+          icon32Rgb_(RgbBytes(pictures_.icon32)),
+          icon16Rgb_(RgbBytes(pictures_.icon16)),
+          icon32Image_(icon32Rgb_.data(), pictures_.icon32.width, pictures_.icon32.height, 3),
+          icon16Image_(icon16Rgb_.data(), pictures_.icon16.width, pictures_.icon16.height, 3) {}
 
     FltkSplashWindow(const FltkSplashWindow&) = delete;
     FltkSplashWindow& operator=(const FltkSplashWindow&) = delete;
@@ -123,6 +155,8 @@ public:
         picture_ = PictureOnServer(pictures_.picture);
         frmSplash_ = std::make_unique<SplashFrame>(place.x, place.y, pictures_.picture.width,
                                                    pictures_.picture.height, picture_.Get());
+        // The server holds the picture now.
+        pictures_.picture.pixels = {};
         // No box: the window gets no background colour to be painted in before its picture.
         frmSplash_->box(FL_NO_BOX);
         frmSplash_->copy_label(std::string(kApplicationTitle).c_str());
@@ -163,6 +197,8 @@ private:
 
     const Timer1Handler& onTimer1Tick_;
     SplashPictures pictures_;
+    std::vector<unsigned char> icon32Rgb_;
+    std::vector<unsigned char> icon16Rgb_;
     Fl_RGB_Image icon32Image_;
     Fl_RGB_Image icon16Image_;
     UniqueOffscreen picture_;
