@@ -58,7 +58,7 @@ if [ "${1:-}" = splash ]; then
     javac -d "$work" "$work/Idle.java"
     start_display
     echo "JDK: $(java -version 2>&1 | head -n 1)"
-    DISPLAY=$own_display "$work/splash_watch" "$runs" 1.5 \
+    DISPLAY=$own_display "$work/splash_watch" "$runs" 1.2 \
         program "$work/app/pellatone" -- \
         floor "$work/floor_splash" assets/splash.gif -- \
         "JDK splash" java -splash:assets/splash.gif -cp "$work" Idle

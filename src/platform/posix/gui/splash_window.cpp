@@ -150,8 +150,7 @@ public:
     FltkSplashWindow& operator=(const FltkSplashWindow&) = delete;
     ~FltkSplashWindow() override { Fl::remove_timeout(Timer1, this); }
 
-    void Load() {
-        const ScreenPoint place = CentredOnWorkArea(splash::kClientWidth, splash::kClientHeight);
+    void Load(ScreenPoint place) {
         picture_ = PictureOnServer(pictures_.picture);
         frmSplash_ = std::make_unique<SplashFrame>(place.x, place.y, pictures_.picture.width,
                                                    pictures_.picture.height, picture_.Get());
@@ -219,8 +218,10 @@ void PrepareSplashPictures() {
 
 bool RunFltkSplashWindow(const Timer1Handler& onTimer1Tick) {
     if (!DisplayAvailable()) return false;
+    // Asked of the server while the pictures may still be decoding.
+    const ScreenPoint place = CentredOnWorkArea(splash::kClientWidth, splash::kClientHeight);
     FltkSplashWindow splashWindow(onTimer1Tick, TakeSplashPictures());
-    splashWindow.Load();
+    splashWindow.Load(place);
     Fl::run();
     splashWindow.Unload();
     return true;
