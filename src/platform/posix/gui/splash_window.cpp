@@ -44,11 +44,12 @@ void DestroyImageHeader(XImage* image) noexcept {
 using UniqueImageHeader = UniqueResource<XImage*, &DestroyImageHeader>;
 
 // Sends the pixels as they are into the drawable FLTK draws to; false, having sent nothing, when
-// the display's visual lays pixels out another way.
+// the display's visual lays pixels out another way. A 32-bit visual would read the unused top
+// byte as alpha, and a compositor would show the window see-through.
 bool PutXrgbPixels(std::vector<std::uint32_t>& pixels, int width, int height) {
     const XVisualInfo& visual = *fl_visual;
-    if (visual.c_class != TrueColor || visual.red_mask != 0xFF0000 || visual.green_mask != 0xFF00 ||
-        visual.blue_mask != 0xFF) {
+    if (visual.c_class != TrueColor || visual.depth != 24 || visual.red_mask != 0xFF0000 ||
+        visual.green_mask != 0xFF00 || visual.blue_mask != 0xFF) {
         return false;
     }
     const UniqueImageHeader image(
