@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "platform/run_time_error.h"
-#include "platform/splash_window.h"
-#include "platform/win32/resource_ids.h"
 #include "platform/win32/splash_picture.h"
 #include "platform/win32/unique_resource.h"
 #include "support/error_of.h"
@@ -104,26 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
         PixelCase{"BelowImage1TheBackgroundShowsUnscaled", 5, 12, kBlue},
         PixelCase{"CoveredByNeitherIsTheWindowColour", 18, 12, 0}),
     testing::NameOfCase{});
-
-TEST(ComposeSplashPictureTest, TheSplashPictureCoversTheClientAreaWithItsLastRowsUnscaled) {
-    const Picture background = DecodePicture(ProgramResourceData(PELLATONE_IDR_SPLASH_PICTURE));
-    const Picture composed =
-        ComposeSplashPicture(background, {splash::kImageWidth, splash::kImageHeight});
-    // The picture is taller than Image1 and the client area; a larger window shows all of it.
-    ASSERT_EQ(composed.width, splash::kPictureWidth);
-    ASSERT_EQ(composed.height, splash::kPictureHeight);
-    const std::vector<std::uint32_t> before = PixelsOf(background);
-    const std::vector<std::uint32_t> after = PixelsOf(composed);
-    const auto rowOf = [](const std::vector<std::uint32_t>& pixels, int y) {
-        const auto start = pixels.begin() + static_cast<std::ptrdiff_t>(y) * splash::kPictureWidth;
-        return std::vector<std::uint32_t>(start, start + splash::kPictureWidth);
-    };
-    for (int y = splash::kImageHeight; y < splash::kPictureHeight; ++y) {
-        EXPECT_EQ(rowOf(after, y), rowOf(before, y)) << "row " << y;
-    }
-    // Image1 lies over the background: its last row is no longer the background's row there.
-    EXPECT_NE(rowOf(after, splash::kImageHeight - 1), rowOf(before, splash::kImageHeight - 1));
-}
 
 TEST(ComposeSplashPictureTest, APictureTooLargeForMemoryIsAnError) {
     const RunTimeError error = ErrorOf([] {
