@@ -12,6 +12,9 @@ RunTimeError OutOfMemory() { return {error_number::kOutOfMemory, "Out of memory"
 RunTimeError TypeMismatch() { return {error_number::kTypeMismatch, "Type mismatch"}; }
 RunTimeError FileNotFound() { return {error_number::kFileNotFound, "File not found"}; }
 RunTimeError DeviceIoError() { return {error_number::kDeviceIoError, "Device I/O error"}; }
+RunTimeError FileAlreadyExists() {
+    return {error_number::kFileAlreadyExists, "File already exists"};
+}
 RunTimeError DiskFull() { return {error_number::kDiskFull, "Disk full"}; }
 RunTimeError PathFileAccessError() {
     return {error_number::kPathFileAccessError, "Path/File access error"};
@@ -36,6 +39,12 @@ RunTimeError ErrorNaming(const RunTimeError& error, const std::string& path,
     // CR LF, as every multi-line text of the program.
     if (!remedy.empty()) description.append("\r\n").append(remedy);
     return {error.Number(), description};
+}
+
+RunTimeError ForeignFileInPlace(const std::string& path) {
+    return ErrorNaming(FileAlreadyExists(), path,
+                       "It differs from the file being installed. Remove it and start Pellatone "
+                       "again.");
 }
 
 RunTimeError ErrorFromErrno(int errnoValue) {

@@ -33,6 +33,7 @@ inline constexpr int kErrorInLoadingDll = 48;
 inline constexpr int kInternalError = 51;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIoError = 57;
+inline constexpr int kFileAlreadyExists = 58;
 inline constexpr int kDiskFull = 61;
 inline constexpr int kPathFileAccessError = 75;
 inline constexpr int kPathNotFound = 76;
@@ -50,6 +51,7 @@ RunTimeError OutOfMemory();
 RunTimeError TypeMismatch();
 RunTimeError FileNotFound();
 RunTimeError DeviceIoError();
+RunTimeError FileAlreadyExists();
 RunTimeError DiskFull();
 RunTimeError PathFileAccessError();
 RunTimeError PathNotFound();
@@ -62,6 +64,10 @@ RunTimeError UnsupportedValueType();
 // description already holds; a full stop ending the text goes before the path.
 RunTimeError ErrorNaming(const RunTimeError& error, const std::string& path,
                          std::string_view remedy = {});
+
+// The error for a file that another program put at `path` while ours was being copied there, and
+// that is not the file being installed: it is left as it is, and the user told how to mend it.
+RunTimeError ForeignFileInPlace(const std::string& path);
 
 // Maps an errno value from a failed file or process operation onto the run-time error the user
 // sees: the classic numbers where one fits, else the system's own description.

@@ -20,6 +20,11 @@ inline const std::string kSearchError = "Error While Searching JVM on Your Machi
 
 // Shown after the description of a failed copy of an extension file.
 inline const std::string kCopyError = "Error While Copying JAR File";
+// The description of a file another program put in place meanwhile that differs from ours.
+inline std::string ForeignFileText(const std::string& path) {
+    return "File already exists: " + path +
+           "\r\nIt differs from the file being installed. Remove it and start Pellatone again.";
+}
 
 // Vexmora's class path: these jar files in Vexmora\lib, in this order, then Vexmora itself.
 inline constexpr std::array<std::string_view, 10> kVexmoraJars{"comm.jar",

@@ -13,6 +13,11 @@ searching_failed_text='Error While Searching JVM on Your Machine'
 
 # Shown after the description of a failed copy of an extension file.
 copying_failed_text='Error While Copying JAR File'
+# foreign_file_text PATH: the description of a file another program put in place meanwhile that
+# differs from ours.
+foreign_file_text() {
+    printf 'File already exists: %s\nIt differs from the file being installed. Remove it and start Pellatone again.\n' "$1"
+}
 
 # Vexmora's class path: these jar files in Vexmora/lib, in this order, then Vexmora itself; and
 # the class java is started on.
