@@ -18,9 +18,11 @@ public:
     [[nodiscard]] virtual bool FileExists(const std::string& path) = 0;
 
     // Copies the source file into the existing destination folder (given with its trailing
-    // separator) under the source's own name, replacing a file of that name. The file appears
-    // complete or not at all. Raises RunTimeError when the source or the folder is missing or the
-    // copy is refused or fails.
+    // separator) under the source's own name. The file appears complete or not at all, and no
+    // temporary file outlives the copy, even when the program is killed. A file that another
+    // program put in place meanwhile counts as installed only when it equals the source; one
+    // that differs is left as it is and reported (ForeignFileInPlace). Raises RunTimeError when
+    // the source or the folder is missing or the copy is refused or fails.
     virtual void CopyFile(const std::string& sourcePath, const std::string& destinationFolder) = 0;
 };
 
