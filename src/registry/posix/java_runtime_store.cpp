@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <exception>
 #include <memory>
 #include <set>
 #include <string_view>
@@ -13,10 +12,8 @@
 #include <utility>
 
 #include "platform/posix/unique_resource.h"
-#include "platform/run_time_error.h"
 #include "registry/java_runtime_key.h"
 #include "registry/key_name.h"
-#include "registry/m_registry.h"
 
 namespace pellatone {
 
@@ -28,8 +25,6 @@ constexpr std::string_view kVersionKey = "JAVA_VERSION=";
 constexpr std::size_t kReleaseFileReadLimit = std::size_t{64} * 1024;
 // A registry key name holds at most this many characters.
 constexpr std::size_t kLongestKeyName = 255;
-// The store's handles, clear of the predefined roots.
-constexpr RegistryKey kFirstHandle = 0x1000;
 
 std::string_view TrimBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
@@ -43,19 +38,6 @@ std::string_view Unquoted(std::string_view text) {
         return text.substr(1, text.size() - 2);
     }
     return text;
-}
-
-// The names along a key path; none for the empty path, which names the key it starts from.
-std::vector<std::string_view> Components(std::string_view keyPath) {
-    std::vector<std::string_view> components;
-    if (keyPath.empty()) return components;
-    for (std::size_t end = keyPath.find('\\'); end != std::string_view::npos;
-         end = keyPath.find('\\')) {
-        components.push_back(keyPath.substr(0, end));
-        keyPath.remove_prefix(end + 1);
-    }
-    components.push_back(keyPath);
-    return components;
 }
 
 // Folders directly under `root`, by name; none when the root is missing or unreadable.
@@ -75,26 +57,20 @@ std::vector<std::filesystem::path> FoldersUnder(const std::filesystem::path& roo
     return folders;
 }
 
-// What a store that failed to build reads as: every read fails as the build did.
-class UnbuiltRegistry final : public RegistryAccess {
-public:
-    explicit UnbuiltRegistry(const RunTimeError& error) : error_(std::make_exception_ptr(error)) {}
-
-    bool RegKeyExists(RegistryKey /*root*/, const std::string& /*keyPath*/) override {
-        std::rethrow_exception(error_);
+// The version whose key `keyPath` names under `root`: empty for the runtime key itself, nullopt
+// for a path that is neither that key nor one of its subkeys.
+std::optional<std::string_view> VersionNamedBy(RegistryKey root, std::string_view keyPath) {
+    const std::size_t keyLength = kJavaRuntimeKey.size();
+    if (root != kHkeyLocalMachine || keyPath.size() < keyLength ||
+        CompareNamesIgnoringCase(keyPath.substr(0, keyLength), kJavaRuntimeKey) != 0) {
+        return std::nullopt;
     }
-    SubKeyList RegEnumSubKeys(RegistryKey /*root*/, const std::string& /*keyPath*/) override {
-        std::rethrow_exception(error_);
-    }
-    RegistryValue RegReadValue(RegistryKey /*root*/, const std::string& /*keyPath*/,
-                               const std::string& /*valueName*/,
-                               const RegistryValue* /*defaultValue*/) override {
-        std::rethrow_exception(error_);
-    }
-
-private:
-    std::exception_ptr error_;
-};
+    const std::string_view rest = keyPath.substr(keyLength);
+    if (rest.empty()) return rest;
+    // A subkey's name follows one backslash and is not empty.
+    if (rest.size() < 2 || rest.front() != '\\') return std::nullopt;
+    return rest.substr(1);
+}
 
 }  // namespace
 
@@ -164,89 +140,62 @@ std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
     return runtimes;
 }
 
-JavaRuntimeStore::JavaRuntimeStore(std::vector<InstalledJavaRuntime> runtimes)
-    : runtimeKeyPath_(Components(kJavaRuntimeKey)), runtimes_(std::move(runtimes)) {
-    std::stable_sort(runtimes_.begin(), runtimes_.end(), [](const auto& left, const auto& right) {
-        return NameLessIgnoringCase{}(left.version, right.version);
+const std::vector<InstalledJavaRuntime>& InstalledRuntimeRegistry::Runtimes() {
+    if (!runtimes_ && !findError_) {
+        findError_ = ErrorRaisedBy([this] {
+            std::vector<InstalledJavaRuntime> runtimes = findRuntimes_();
+            std::stable_sort(runtimes.begin(), runtimes.end(),
+                             [](const auto& left, const auto& right) {
+                                 return NameLessIgnoringCase{}(left.version, right.version);
+                             });
+            runtimes_ = std::move(runtimes);
+        });
+    }
+    if (findError_) throw *findError_;
+    return *runtimes_;
+}
+
+const InstalledJavaRuntime* InstalledRuntimeRegistry::RuntimeOf(std::string_view version) {
+    const std::vector<InstalledJavaRuntime>& runtimes = Runtimes();
+    const auto found = std::find_if(runtimes.begin(), runtimes.end(), [&](const auto& runtime) {
+        return CompareNamesIgnoringCase(runtime.version, version) == 0;
     });
+    return found == runtimes.end() ? nullptr : &*found;
 }
 
-std::optional<std::size_t> JavaRuntimeStore::KeyOf(RegistryKey key) const {
-    if (key == kHkeyLocalMachine) return 0;
-    const std::size_t keys = runtimes_.empty() ? 1 : runtimeKeyPath_.size() + 1 + runtimes_.size();
-    if (key < kFirstHandle || key - kFirstHandle >= keys) return std::nullopt;
-    return key - kFirstHandle;
+bool InstalledRuntimeRegistry::RegKeyExists(RegistryKey root, const std::string& keyPath) {
+    const std::optional<std::string_view> version = VersionNamedBy(root, keyPath);
+    if (!version) return false;
+    return version->empty() ? !Runtimes().empty() : RuntimeOf(*version) != nullptr;
 }
 
-std::size_t JavaRuntimeStore::SubKeyCount(std::size_t key) const {
-    if (runtimes_.empty() || key > runtimeKeyPath_.size()) return 0;
-    return key < runtimeKeyPath_.size() ? 1 : runtimes_.size();
+SubKeyList InstalledRuntimeRegistry::RegEnumSubKeys(RegistryKey root, const std::string& keyPath) {
+    SubKeyList names;
+    const std::optional<std::string_view> version = VersionNamedBy(root, keyPath);
+    // Only the runtime key has subkeys.
+    if (!version || !version->empty()) return names;
+    for (const InstalledJavaRuntime& runtime : Runtimes()) names.push_back(runtime.version);
+    return names;
 }
 
-std::string_view JavaRuntimeStore::SubKeyName(std::size_t key, std::size_t index) const {
-    return key < runtimeKeyPath_.size() ? runtimeKeyPath_[key] : runtimes_[index].version;
-}
-
-RegistryStatus JavaRuntimeStore::OpenKey(RegistryKey root, const std::string& keyPath,
-                                         RegistryKey& opened) {
-    std::optional<std::size_t> key = KeyOf(root);
-    if (!key) return registry_status::kInvalidHandle;
-    for (const std::string_view component : Components(keyPath)) {
-        std::size_t index = 0;
-        const std::size_t count = SubKeyCount(*key);
-        while (index < count && CompareNamesIgnoringCase(SubKeyName(*key, index), component) != 0) {
-            ++index;
+RegistryValue InstalledRuntimeRegistry::RegReadValue(RegistryKey root, const std::string& keyPath,
+                                                     const std::string& valueName,
+                                                     const RegistryValue* defaultValue) {
+    const std::optional<std::string_view> version = VersionNamedBy(root, keyPath);
+    if (version && !version->empty()) {
+        if (const InstalledJavaRuntime* runtime = RuntimeOf(*version)) {
+            // A version key holds JavaHome alone.
+            if (CompareNamesIgnoringCase(valueName, kJavaHomeValueName) != 0) {
+                throw UnsupportedValueType();
+            }
+            return runtime->folder;
         }
-        if (index == count) return registry_status::kFileNotFound;
-        *key += 1 + index;  // a key's subkeys are numbered right after it
+    } else if (RegKeyExists(root, keyPath)) {
+        // The runtime key holds no value.
+        throw UnsupportedValueType();
     }
-    opened = kFirstHandle + *key;
-    return registry_status::kSuccess;
-}
-
-// Handles only name keys: nothing is held for them.
-void JavaRuntimeStore::CloseKey(RegistryKey /*key*/) noexcept {}
-
-RegistryStatus JavaRuntimeStore::EnumKey(RegistryKey key, std::uint32_t index,
-                                         std::span<char> name) {
-    const std::optional<std::size_t> listed = KeyOf(key);
-    if (!listed) return registry_status::kInvalidHandle;
-    if (index >= SubKeyCount(*listed)) return registry_status::kNoMoreItems;
-    const std::string_view found = SubKeyName(*listed, index);
-    if (found.size() >= kSubKeyNameUnits || found.size() >= name.size()) {
-        return registry_status::kMoreData;
-    }
-    std::copy(found.begin(), found.end(), name.begin());
-    name[found.size()] = '\0';
-    return registry_status::kSuccess;
-}
-
-RegistryStatus JavaRuntimeStore::QueryValue(RegistryKey key, const std::string& valueName,
-                                            std::uint32_t& type, std::span<std::uint8_t> data,
-                                            std::uint32_t& size) {
-    const std::optional<std::size_t> holder = KeyOf(key);
-    if (!holder) return registry_status::kInvalidHandle;
-    const std::size_t firstVersion = runtimeKeyPath_.size() + 1;
-    if (*holder < firstVersion || CompareNamesIgnoringCase(valueName, kJavaHomeValueName) != 0) {
-        return registry_status::kFileNotFound;
-    }
-    // Stored as an installer stores it: the text and its terminator.
-    const std::string& folder = runtimes_[*holder - firstVersion].folder;
-    type = registry_type::kString;
-    size = static_cast<std::uint32_t>(folder.size() + 1);
-    if (folder.size() >= data.size()) return registry_status::kMoreData;
-    std::copy(folder.begin(), folder.end(), data.begin());
-    data[folder.size()] = 0;
-    return registry_status::kSuccess;
-}
-
-std::unique_ptr<RegistryAccess> RegistryOverStore(
-    const std::function<std::unique_ptr<RegistryBackend>()>& buildStore) {
-    std::unique_ptr<RegistryAccess> registry;
-    const std::optional<RunTimeError> error =
-        ErrorRaisedBy([&] { registry = std::make_unique<MRegistry>(buildStore()); });
-    if (error) return std::make_unique<UnbuiltRegistry>(*error);
-    return registry;
+    // A key that is not there cannot be opened.
+    return defaultValue != nullptr ? *defaultValue : RegistryValue{};
 }
 
 }  // namespace pellatone

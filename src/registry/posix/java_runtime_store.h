@@ -1,17 +1,15 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "registry/registry_backend.h"
+#include "platform/run_time_error.h"
 #include "registry/registry_value.h"
 
 namespace pellatone {
@@ -39,37 +37,34 @@ struct InstalledJavaRuntime {
 [[nodiscard]] std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
     std::span<const std::filesystem::path> rootFolders);
 
-// The registry of a system without one, read-only: the runtimes entered as Java installers enter
-// them on Windows. HKEY_LOCAL_MACHINE holds the runtime key (with its parent keys) only when
-// there is a runtime; the key has a subkey for each version, listed in case-insensitive name order,
-// holding the runtime's folder as the REG_SZ value "JavaHome". Names match ignoring case.
-class JavaRuntimeStore final : public RegistryBackend {
+// The registry of a system without one, read-only: the runtimes found answer the three reads of
+// the search as Java installers' entries answer them on Windows. The runtime key under
+// HKEY_LOCAL_MACHINE is there only when there is a runtime; its subkeys are the versions, listed
+// in case-insensitive name order, each holding the runtime's folder as the text value
+// "JavaHome". Names match ignoring case; no other key or value is there.
+class InstalledRuntimeRegistry final : public RegistryAccess {
 public:
-    // Versions unique ignoring case, as FindInstalledJavaRuntimes gives them.
-    explicit JavaRuntimeStore(std::vector<InstalledJavaRuntime> runtimes);
+    using RuntimeFinder = std::function<std::vector<InstalledJavaRuntime>()>;
 
-    RegistryStatus OpenKey(RegistryKey root, const std::string& keyPath,
-                           RegistryKey& opened) override;
-    void CloseKey(RegistryKey key) noexcept override;
-    RegistryStatus EnumKey(RegistryKey key, std::uint32_t index, std::span<char> name) override;
-    RegistryStatus QueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
-                              std::span<std::uint8_t> data, std::uint32_t& size) override;
+    // `findRuntimes` gives versions unique ignoring case, as FindInstalledJavaRuntimes does. It
+    // is called once, at the first read that needs it: the look-up would hold back the splash
+    // window. When it fails, that read and every later one fail with its error.
+    explicit InstalledRuntimeRegistry(RuntimeFinder findRuntimes)
+        : findRuntimes_(std::move(findRuntimes)) {}
+
+    [[nodiscard]] bool RegKeyExists(RegistryKey root, const std::string& keyPath) override;
+    [[nodiscard]] SubKeyList RegEnumSubKeys(RegistryKey root, const std::string& keyPath) override;
+    [[nodiscard]] RegistryValue RegReadValue(RegistryKey root, const std::string& keyPath,
+                                             const std::string& valueName,
+                                             const RegistryValue* defaultValue) override;
 
 private:
-    // Keys are numbered: 0 is the root, then the keys along the runtime key's path down to it,
-    // then the versions. A handle is a key's number past a fixed base.
-    [[nodiscard]] std::optional<std::size_t> KeyOf(RegistryKey key) const;
-    [[nodiscard]] std::size_t SubKeyCount(std::size_t key) const;
-    [[nodiscard]] std::string_view SubKeyName(std::size_t key, std::size_t index) const;
+    const std::vector<InstalledJavaRuntime>& Runtimes();
+    [[nodiscard]] const InstalledJavaRuntime* RuntimeOf(std::string_view version);
 
-    std::vector<std::string_view> runtimeKeyPath_;
-    std::vector<InstalledJavaRuntime> runtimes_;
+    RuntimeFinder findRuntimes_;
+    std::optional<std::vector<InstalledJavaRuntime>> runtimes_;
+    std::optional<RunTimeError> findError_;
 };
-
-// The registry reads over the store `buildStore` makes, made now. A store that fails to build
-// fails every read instead, with the same error: the failure reaches the user where the search
-// first reads the registry, as the search's own.
-[[nodiscard]] std::unique_ptr<RegistryAccess> RegistryOverStore(
-    const std::function<std::unique_ptr<RegistryBackend>()>& buildStore);
 
 }  // namespace pellatone

@@ -4,10 +4,8 @@
 namespace pellatone {
 
 std::unique_ptr<RegistryAccess> CreateSystemRegistry() {
-    return RegistryOverStore([] {
-        return std::make_unique<JavaRuntimeStore>(
-            FindInstalledJavaRuntimes(StandardJavaRuntimeFolders()));
-    });
+    return std::make_unique<InstalledRuntimeRegistry>(
+        [] { return FindInstalledJavaRuntimes(StandardJavaRuntimeFolders()); });
 }
 
 }  // namespace pellatone
