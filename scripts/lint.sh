@@ -11,6 +11,8 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 sources=$(git ls-files 'src/*.cpp' | grep -v 'win32' || true)
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 # shellcheck disable=SC2086
 if ! clang-tidy -p "$build" --quiet $sources >"$report" 2>&1; then
     cat "$report"

@@ -24,19 +24,19 @@ constexpr std::string_view kNoSuitableJavaMessage =
 constexpr std::string_view kSearchingJvmFailedMessage = "Error While Searching JVM on Your Machine";
 constexpr std::string_view kCopyingJarFailedMessage = "Error While Copying JAR File";
 
-// One file of the serial-communication extension. Suffixes follow the Java home directly and are
-// written with backslashes; the copy keeps the source's name, so it lands at the tested path.
+// One file of the serial-communication extension. The folder follows the Java home directly and
+// is written with backslashes; the copy keeps the source's name, so the file tested for is the
+// folder followed by that name.
 struct CommExtensionFile {
-    std::string_view testedSuffix;
     std::string_view folderSuffix;
     std::string_view sourceName;
 };
 
 constexpr std::array<CommExtensionFile, 4> kCommExtensionPlan{{
-    {R"(\lib\ext\Comm.jar)", R"(\lib\ext\)", "Comm.jar"},
-    {R"(\lib\javax.comm.properties)", R"(\lib\)", "javax.comm.properties"},
-    {R"(\bin\Win32com.dll)", R"(\bin\)", "Win32com.dll"},
-    {R"(\lib\ext\jdc.jar)", R"(\lib\ext\)", "jdc.jar"},
+    {R"(\lib\ext\)", "Comm.jar"},
+    {R"(\lib\)", "javax.comm.properties"},
+    {R"(\bin\)", "Win32com.dll"},
+    {R"(\lib\ext\)", "jdc.jar"},
 }};
 
 // The folder the extension files are copied from, GsmModemJar, with its trailing separator.
@@ -101,14 +101,11 @@ void InstallCommExtension(const JavaRuntimeServices& services, const std::string
     const std::optional<RunTimeError> error = ErrorRaisedBy([&services, &javaHome] {
         const std::string sourceFolder(GsmModemJarFolder(services.convention));
         for (const CommExtensionFile& file : kCommExtensionPlan) {
+            const std::string folder =
+                javaHome + InConvention(file.folderSuffix, services.convention);
             // Presence alone counts: a file already there is never compared or replaced.
-            if (services.fileSystem.FileExists(
-                    javaHome + InConvention(file.testedSuffix, services.convention))) {
-                continue;
-            }
-            services.fileSystem.CopyFile(
-                sourceFolder + std::string(file.sourceName),
-                javaHome + InConvention(file.folderSuffix, services.convention));
+            if (services.fileSystem.FileExists(folder + std::string(file.sourceName))) continue;
+            services.fileSystem.CopyFile(sourceFolder + std::string(file.sourceName), folder);
         }
     });
     if (error) ShowError(services.platform, *error, kCopyingJarFailedMessage);

@@ -22,8 +22,6 @@ inline constexpr int kClientHeight = 511;
 // Image1 shows the 487 x 517 picture squeezed into 487 x 508.
 inline constexpr int kImageWidth = 487;
 inline constexpr int kImageHeight = 508;
-inline constexpr int kPictureWidth = 487;
-inline constexpr int kPictureHeight = 517;
 inline constexpr int kTimer1IntervalMs = 2000;
 }  // namespace splash
 

@@ -76,9 +76,7 @@ RegistryValue ConvertRegistryData(std::uint32_t type, std::span<const std::uint8
     const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
     switch (type) {
         // Strings are taken by what they hold, not by their size less one or two bytes, so that a
-        // value stored without its terminator keeps its last character. Held by
-        // Types/ReadValue.ConvertsTheStoredData/Sz* and /MultiSz* (m_registry_test.cpp) and by
-        // Win32RegistryWritten.TextComesBackAsUtf8WithTheNulRules on the Windows registry.
+        // value stored without its terminator keeps its last character.
         case registry_type::kString:
         case registry_type::kExpandString:
             return std::string(UpToFirstNul(text));

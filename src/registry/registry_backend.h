@@ -15,7 +15,6 @@ using RegistryStatus = std::int32_t;
 namespace registry_status {
 inline constexpr RegistryStatus kSuccess = 0;
 inline constexpr RegistryStatus kFileNotFound = 2;
-inline constexpr RegistryStatus kAccessDenied = 5;
 inline constexpr RegistryStatus kInvalidHandle = 6;
 inline constexpr RegistryStatus kMoreData = 234;
 inline constexpr RegistryStatus kNoMoreItems = 259;
@@ -28,10 +27,7 @@ inline constexpr std::uint32_t kString = 1;
 inline constexpr std::uint32_t kExpandString = 2;
 inline constexpr std::uint32_t kBinary = 3;
 inline constexpr std::uint32_t kDword = 4;
-inline constexpr std::uint32_t kDwordBigEndian = 5;
-inline constexpr std::uint32_t kLink = 6;
 inline constexpr std::uint32_t kMultiString = 7;
-inline constexpr std::uint32_t kQword = 11;
 }  // namespace registry_type
 
 // The longest subkey name a listing takes, terminator included, counted in the units of the

@@ -42,7 +42,7 @@ public:
         largestBuffer_ = std::max(largestBuffer_, data.size());
         static constexpr RegistryStatus kStatuses[] = {
             pellatone::registry_status::kSuccess, pellatone::registry_status::kMoreData,
-            pellatone::registry_status::kFileNotFound, pellatone::registry_status::kAccessDenied};
+            pellatone::registry_status::kFileNotFound, 5 /* access denied */};
         const RegistryStatus status = kStatuses[Take() % 4];
         type = Take() % 13;
         // Sizes up to 64 KiB, with no regard to the buffer the caller passed.

@@ -14,6 +14,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # Compares a driver run's standard error and output with what is expected.
 expect_headless() {

@@ -8,6 +8,8 @@ set -eu
 . "$(dirname "$0")/../../support/test_helpers.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 "$1" splash-rgb >"$work/decoded.rgb"
 convert "$2" -depth 8 "rgb:$work/imagemagick.rgb"
 size=$(wc -c <"$work/decoded.rgb")

@@ -25,6 +25,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 show_failure() {
     echo "--- windows on $DISPLAY"
     timeout 5 xwininfo -root -tree | grep '"' || true

@@ -55,8 +55,8 @@ TEST(IconFileTest, Holds32And16PixelImagesOf256Colours) {
 
 TEST(ProgramResourcesTest, TheSplashPictureDecodesAt487By517) {
     const Picture picture = DecodePicture(ProgramResourceData(PELLATONE_IDR_SPLASH_PICTURE));
-    EXPECT_EQ(picture.width, splash::kPictureWidth);
-    EXPECT_EQ(picture.height, splash::kPictureHeight);
+    EXPECT_EQ(picture.width, 487);
+    EXPECT_EQ(picture.height, 517);
     BITMAP described{};
     ASSERT_NE(GetObjectW(picture.bitmap.Get(), sizeof(described), &described), 0);
     EXPECT_EQ(described.bmWidth, 487);
