@@ -46,17 +46,4 @@ inline constexpr int kNoJavaRuntime = 2;
 // The caption of the splash window and of every message box.
 inline constexpr std::string_view kApplicationTitle = "Pellatone";
 
-// StartProcessInFolder where a process can only be started in the current working folder: ours
-// is remembered, `folder` made current for the start and ours current again after it. An error
-// passes on at once: a folder that cannot be entered starts nothing, and a failed start leaves
-// `folder` current. `System` offers GetWorkingFolder, SetWorkingFolder and StartProcess.
-template <typename System>
-void StartThroughWorkingFolder(System& system, const std::string& commandLine,
-                               const std::string& folder) {
-    const std::string remembered = system.GetWorkingFolder();
-    system.SetWorkingFolder(folder);
-    system.StartProcess(commandLine);
-    system.SetWorkingFolder(remembered);
-}
-
 }  // namespace pellatone

@@ -31,10 +31,13 @@ public:
         throw ProgramEnded{exitStatus};
     }
     [[nodiscard]] std::string ApplicationFolder() const override { return applicationFolder; }
-    // Starts through the working folder, as on Windows: each step is logged and can fail.
     void StartProcessInFolder(const std::string& commandLine, const std::string& folder) override {
-        StartThroughWorkingFolder(*this, commandLine, folder);
+        log_.push_back("start process in " + folder + ": " + commandLine);
+        if (failStartProcess) throw *failStartProcess;
+        startedCommandLines.push_back(commandLine);
     }
+    // The steps of starting through the working folder, as on Windows: each is logged and can
+    // fail.
     [[nodiscard]] std::string GetWorkingFolder() const {
         log_.push_back("get working folder");
         if (failGetWorkingFolder) throw *failGetWorkingFolder;
@@ -46,9 +49,7 @@ public:
         workingFolder = folder;
     }
     void StartProcess(const std::string& commandLine) {
-        log_.push_back("start process in " + workingFolder + ": " + commandLine);
-        if (failStartProcess) throw *failStartProcess;
-        startedCommandLines.push_back(commandLine);
+        StartProcessInFolder(commandLine, workingFolder);
     }
     void ReportUncaughtError(const RunTimeError& error) override {
         log_.push_back("uncaught error: " + UncaughtErrorReport(error));

@@ -11,6 +11,7 @@
 #include "platform/win32/system_error.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/working_folder_start.h"
 
 namespace pellatone {
 
@@ -51,7 +52,7 @@ public:
     void StartProcessInFolder(const std::string& commandLine, const std::string& folder) override {
         // Not CreateProcessW's own folder argument: a bare program name is looked up in our
         // current folder, which must then be the started one.
-        StartThroughWorkingFolder(*this, commandLine, folder);
+        win32::StartThroughWorkingFolder(*this, commandLine, folder);
     }
 
     void ReportUncaughtError(const RunTimeError& error) override {

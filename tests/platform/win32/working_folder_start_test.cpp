@@ -1,4 +1,4 @@
-#include "platform/platform_services.h"
+#include "platform/win32/working_folder_start.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@ using ::testing::ElementsAreArray;
 using testing::ErrorOf;
 using testing::FakePlatform;
 using testing::PrintTo;
+using win32::StartThroughWorkingFolder;
 
 // The start made current for the start alone, on a platform that cannot name a folder in it.
 TEST(StartThroughWorkingFolder, MakesTheFolderCurrentForTheStartThenOursAgain) {
