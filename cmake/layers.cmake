@@ -5,20 +5,19 @@
 # up a layer does not compile.
 
 # pellatone_layer_folder(TARGET FOLDER): TARGET and everything that links it may include the
-# headers of src/FOLDER as "FOLDER/...", but not the folder of a platform not being built for.
+# headers of src/FOLDER as "FOLDER/...", but not those of its platform folders (posix, win32).
 # They are reached through links in a tree of TARGET's own in the build folder, since src/ itself
 # would offer every layer at once.
 function(pellatone_layer_folder target folder)
     set(root ${PROJECT_BINARY_DIR}/src/layers/${target})
     set(source ${PROJECT_SOURCE_DIR}/src/${folder})
-    set(other_platforms posix win32)
-    list(REMOVE_ITEM other_platforms ${PELLATONE_PLATFORM})
+    set(platforms posix win32)
     # Laid out afresh, so that a header taken away is gone here too; only the links go.
     file(REMOVE_RECURSE ${root})
     file(MAKE_DIRECTORY ${root}/${folder})
     file(GLOB entries CONFIGURE_DEPENDS RELATIVE ${source} ${source}/*)
     foreach(entry IN LISTS entries)
-        if(entry IN_LIST other_platforms)
+        if(entry IN_LIST platforms)
             continue()
         endif()
         if(IS_DIRECTORY ${source}/${entry} OR entry MATCHES "\\.h$")
@@ -26,4 +25,17 @@ function(pellatone_layer_folder target folder)
         endif()
     endforeach()
     target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
+# pellatone_platform_folder(NAME FOLDER): an interface library NAME whose users may include the
+# headers of src/FOLDER/<the platform being built for>. Only that platform's own code and tests
+# link it, so the portable layers cannot reach a platform's headers.
+function(pellatone_platform_folder name folder)
+    set(root ${PROJECT_BINARY_DIR}/src/layers/${name})
+    file(REMOVE_RECURSE ${root})
+    file(MAKE_DIRECTORY ${root}/${folder})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${folder}/${PELLATONE_PLATFORM}
+        ${root}/${folder}/${PELLATONE_PLATFORM} SYMBOLIC)
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${root})
 endfunction()

@@ -12,10 +12,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/line_breaks.h"
 #include "platform/platform.h"
 #include "platform/posix/file_system.h"
 #include "platform/posix/gui_module.h"
+#include "platform/posix/line_breaks.h"
 #include "platform/posix/process_start.h"
 
 namespace pellatone {

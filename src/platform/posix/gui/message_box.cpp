@@ -8,9 +8,9 @@
 
 #include <algorithm>
 
-#include "platform/line_breaks.h"
 #include "platform/platform_services.h"
 #include "platform/posix/gui/display.h"
+#include "platform/posix/line_breaks.h"
 
 namespace pellatone {
 
