@@ -4,6 +4,7 @@
 
 int main() {
     using namespace pellatone;
+    PrepareProcess();
     const std::unique_ptr<PlatformServices> platform = CreatePlatformServices();
     RunReportingUncaughtErrors(*platform, [&] {
         const std::unique_ptr<FileSystem> fileSystem = CreateFileSystem();

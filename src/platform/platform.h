@@ -11,6 +11,8 @@ namespace pellatone {
 
 // Each platform folder implements these once.
 
+// Readies the process for the program's work; the entry calls it first, once.
+void PrepareProcess();
 std::unique_ptr<PlatformServices> CreatePlatformServices();
 // How this system spells paths: the fixed paths of the program are turned into it.
 PathConvention HostPathConvention();

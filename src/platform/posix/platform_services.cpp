@@ -40,15 +40,18 @@ std::string HeadlessMessageLine(std::string_view text) {
     return lines;
 }
 
-void PrepareStandardStreams() {
-    // A message written to a standard stream that was closed would land in whatever file took
-    // its number next: give each closed one /dev/null instead.
+// A message written to a standard stream that was closed would land in whatever file took its
+// number next: each closed one gets /dev/null instead.
+void OpenClosedStandardStreamsOnNull() {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
             const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
             if (opened >= 0 && opened != fd) ::close(opened);
         }
     }
+}
+
+void IgnoreSignalsOfFailedWrites() {
     // A standard error whose reader has gone must not end us before the server is started; the
     // failed write is harmless. Nor may a file-size limit end us in the middle of a copy, with
     // its temporary file left in the runtime: the write fails with EFBIG instead and the copy
@@ -120,8 +123,12 @@ void PosixPlatformServices::ReportUncaughtError(const RunTimeError& error) {
     ShowMessage(UncaughtErrorReport(error));
 }
 
+void PrepareProcess() {
+    OpenClosedStandardStreamsOnNull();
+    IgnoreSignalsOfFailedWrites();
+}
+
 std::unique_ptr<PlatformServices> CreatePlatformServices() {
-    PrepareStandardStreams();
     return std::make_unique<PosixPlatformServices>(GuiModuleForDisplay());
 }
 

@@ -129,6 +129,9 @@ public:
 
 }  // namespace
 
+// What the process needs readied, its DLL search, was done before any code of the program ran.
+void PrepareProcess() {}
+
 std::unique_ptr<PlatformServices> CreatePlatformServices() {
     return std::make_unique<Win32PlatformServices>();
 }
