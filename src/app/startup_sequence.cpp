@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "app/launch/server_command_line.h"
-#include "app/launch/start_server_process.h"
 
 namespace pellatone {
 
@@ -13,7 +12,9 @@ void RunStartupSequence(SplashWindow* splash, StartupRun& context) {
     const std::string commandLine = BuildServerCommandLine(
         context.JavaHomeFolder, context.services.platform.ApplicationFolder(),
         context.services.convention);
-    StartServerProcess(context.services.platform, commandLine);
+    // The server process starts hidden, from the application folder, and is not waited for.
+    PlatformServices& platform = context.services.platform;
+    platform.StartProcessInFolder(commandLine, platform.ApplicationFolder());
 }
 
 void RunReportingUncaughtErrors(PlatformServices& platform, const std::function<void()>& body) {
