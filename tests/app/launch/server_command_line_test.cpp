@@ -6,23 +6,32 @@
 #include <string_view>
 
 #include "platform/command_line_arguments.h"
-#include "support/expected_texts.h"
 #include "support/table_case.h"
 
 namespace pellatone {
 namespace {
 
-using testing::kVexmoraJars;
 using testing::PrintTo;
 
-// The eleven entries for an application folder, in the Windows convention.
-std::string WindowsClassPath(const std::string& app) {
-    std::string entries;
-    for (const std::string_view jar : kVexmoraJars) {
-        entries += "\"" + app + "\\Vexmora\\lib\\" + std::string(jar) + "\";";
-    }
-    return entries + "\"" + app + "\\Vexmora\"";
-}
+// What follows the program for the application folders of the rows below, spelled out.
+const std::string kAppTail =
+    R"(-classpath "C:\app\Vexmora\lib\comm.jar";"C:\app\Vexmora\lib\jdc.jar";"C:\app\Vexmora\lib\jxl.jar";)"
+    R"("C:\app\Vexmora\lib\log4j-1.2.8.jar";"C:\app\Vexmora\lib\Vexmora.jar";)"
+    R"("C:\app\Vexmora\lib\slf4j-log4j12-1.1.0.jar";"C:\app\Vexmora\lib\slf4j-api-1.1.0.jar";)"
+    R"("C:\app\Vexmora\lib\slf4j-simple-1.1.0.jar";"C:\app\Vexmora\lib\swing-layout-1.0.jar";)"
+    R"("C:\app\Vexmora\lib\win32com.dll.jar";"C:\app\Vexmora" VEXMORA.Frame11)";
+const std::string kDriveRootTail =
+    R"(-classpath "C:\\Vexmora\lib\comm.jar";"C:\\Vexmora\lib\jdc.jar";"C:\\Vexmora\lib\jxl.jar";)"
+    R"("C:\\Vexmora\lib\log4j-1.2.8.jar";"C:\\Vexmora\lib\Vexmora.jar";)"
+    R"("C:\\Vexmora\lib\slf4j-log4j12-1.1.0.jar";"C:\\Vexmora\lib\slf4j-api-1.1.0.jar";)"
+    R"("C:\\Vexmora\lib\slf4j-simple-1.1.0.jar";"C:\\Vexmora\lib\swing-layout-1.0.jar";)"
+    R"("C:\\Vexmora\lib\win32com.dll.jar";"C:\\Vexmora" VEXMORA.Frame11)";
+const std::string kBlanksTail =
+    R"(-classpath "C:\P F\Vexmora\lib\comm.jar";"C:\P F\Vexmora\lib\jdc.jar";"C:\P F\Vexmora\lib\jxl.jar";)"
+    R"("C:\P F\Vexmora\lib\log4j-1.2.8.jar";"C:\P F\Vexmora\lib\Vexmora.jar";)"
+    R"("C:\P F\Vexmora\lib\slf4j-log4j12-1.1.0.jar";"C:\P F\Vexmora\lib\slf4j-api-1.1.0.jar";)"
+    R"("C:\P F\Vexmora\lib\slf4j-simple-1.1.0.jar";"C:\P F\Vexmora\lib\swing-layout-1.0.jar";)"
+    R"("C:\P F\Vexmora\lib\win32com.dll.jar";"C:\P F\Vexmora" VEXMORA.Frame11)";
 
 TEST(BuildServerCommandLine, WindowsExampleByteForByteWithQuotedExecutable) {
     EXPECT_EQ(
@@ -38,32 +47,31 @@ struct WindowsCase {
     const char* name;
     std::string javaHome;
     std::string applicationFolder;
-    std::string expectedStart;
+    std::string expected;
 };
 
 class WindowsCommandLine : public ::testing::TestWithParam<WindowsCase> {};
 
 TEST_P(WindowsCommandLine, StartsAsExpectedAndCarriesTheFolderInEveryEntry) {
     const WindowsCase& c = GetParam();
-    const std::string line =
-        BuildServerCommandLine(c.javaHome, c.applicationFolder, PathConvention::kWindows);
-    EXPECT_EQ(line, c.expectedStart + "-classpath " + WindowsClassPath(c.applicationFolder) +
-                        " VEXMORA.Frame11");
+    EXPECT_EQ(BuildServerCommandLine(c.javaHome, c.applicationFolder, PathConvention::kWindows),
+              c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WindowsCommandLine,
-    ::testing::Values(
-        WindowsCase{"EmptyJavaHomeGivesBareJava", "", "C:\\app", "java "},
-        WindowsCase{"BlanksInJavaHomeAreQuoted", "C:\\Program Files\\Java\\jre1.6.0", "C:\\app",
-                    "\"C:\\Program Files\\Java\\jre1.6.0\\bin\\java.exe\" "},
-        WindowsCase{"TrailingBackslashOfJavaHomeIsKept", "C:\\jre\\", "C:\\app",
-                    "\"C:\\jre\\\\bin\\java.exe\" "},
-        WindowsCase{"BlanksOnlyJavaHomeCountsAsAFolder", "  ", "C:\\app", "\"  \\bin\\java.exe\" "},
-        WindowsCase{"DriveRootApplicationFolderDoublesTheBackslash", "C:\\jre", "C:\\",
-                    "\"C:\\jre\\bin\\java.exe\" "},
-        WindowsCase{"ApplicationFolderWithBlanks", "C:\\jre", "C:\\Program Files\\Pellatone",
-                    "\"C:\\jre\\bin\\java.exe\" "}),
+    ::testing::Values(WindowsCase{"EmptyJavaHomeGivesBareJava", "", "C:\\app", "java " + kAppTail},
+                      WindowsCase{"BlanksInJavaHomeAreQuoted", "C:\\Program Files\\Java\\jre1.6.0",
+                                  "C:\\app",
+                                  R"("C:\Program Files\Java\jre1.6.0\bin\java.exe" )" + kAppTail},
+                      WindowsCase{"TrailingBackslashOfJavaHomeIsKept", "C:\\jre\\", "C:\\app",
+                                  R"("C:\jre\\bin\java.exe" )" + kAppTail},
+                      WindowsCase{"BlanksOnlyJavaHomeCountsAsAFolder", "  ", "C:\\app",
+                                  R"("  \bin\java.exe" )" + kAppTail},
+                      WindowsCase{"DriveRootApplicationFolderDoublesTheBackslash", "C:\\jre",
+                                  "C:\\", R"("C:\jre\bin\java.exe" )" + kDriveRootTail},
+                      WindowsCase{"ApplicationFolderWithBlanks", "C:\\jre", "C:\\P F",
+                                  R"("C:\jre\bin\java.exe" )" + kBlanksTail}),
     testing::NameOfCase());
 
 TEST(BuildServerCommandLine, DriveRootEntriesHoldDoubledBackslashes) {
