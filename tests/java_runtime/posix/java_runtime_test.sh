@@ -11,7 +11,7 @@
 #
 # SCENARIO: no_runtime, too_old_runtime, copies_and_launches, missing_source_file,
 # missing_middle_source_file, damaged_file_kept, quoted_folders, hostile_sources,
-# interrupted_copy, broken_stderr, removed_working_folder, refused_copy or file_size_limit.
+# interrupted_copy, killed_copy, broken_stderr, removed_working_folder, refused_copy or file_size_limit.
 # The tree is laid out in a new folder under /tmp that every user can enter, as the
 # runs as nobody need, wherever the checkout lies. Needs root for the namespace; exits 77
 # (skipped) without it.
@@ -116,6 +116,27 @@ expect_stderr() {
         fail "standard error differs"
     }
     [ ! -s "$work/stdout" ] || fail "the program wrote to standard output"
+}
+
+# The program under test, when it is running: its process id.
+program_pid() {
+    for process in /proc/[0-9]*; do
+        if [ "$(readlink "$process/exe" 2>/dev/null)" = "$app/pellatone" ]; then
+            echo "${process#/proc/}" && return 0
+        fi
+    done
+    return 1
+}
+
+# Whether process PID holds a file open under FOLDER-PART (a piece of its path), named or not,
+# with more than LEAST and fewer than MOST bytes written to it: a copy under way.
+copying_into() {
+    for fd in /proc/"$1"/fd/*; do
+        case $(readlink "$fd" 2>/dev/null) in *"$2"*) ;; *) continue ;; esac
+        size=$(stat -L -c %s "$fd" 2>/dev/null) || continue
+        [ "$size" -gt "$3" ] && [ "$size" -lt "$4" ] && return 0
+    done
+    return 1
 }
 
 # Nothing at all must have been started; a start shows within the grace period.
@@ -279,25 +300,37 @@ case $scenario in
         run_program
         expect_only_jdc_jar_missed
         ;;
-    interrupted_copy)
-        # Ended by a signal half way through a copy, it leaves no temporary file in lib/ext.
+    interrupted_copy | killed_copy)
+        # Ended half way through a copy, by a signal it holds off until its file is gone (TERM)
+        # or by one nothing holds off (KILL), it leaves nothing but finished files; killed, the
+        # next start installs what is missing, byte for byte.
         make_suitable_runtimes
+        signal=KILL ended=137
+        [ "$scenario" = killed_copy ] || signal=TERM ended=143
         rm "$sources/jdc.jar"
         truncate -s 1G "$sources/jdc.jar"
         run_program &
         runner=$!
-        await 30 'ls -A "$runtime/lib/ext" | grep -q "^\.jdc\.jar\."' ||
-            fail "the copy of jdc.jar never began"
-        for process in /proc/[0-9]*; do
-            if [ "$(readlink "$process/exe" 2>/dev/null)" = "$app/pellatone" ]; then
-                kill -TERM "${process#/proc/}"
-            fi
-        done
+        # Whether named or not, the file being written is open in lib/ext, growing.
+        await 30 'pid=$(program_pid)' || fail "the program never ran"
+        await 30 'copying_into "$pid" /lib/ext/ 1048576 1073741824' ||
+            fail "the copy of jdc.jar was never seen under way"
+        kill -"$signal" "$pid"
         wait "$runner"
         status=$(cat "$work/status")
-        expect_status 143
+        expect_status "$ended"
         expect_nothing_started
         expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+        if [ "$signal" = KILL ]; then
+            run_program
+            expect_status 0
+            expect_stderr ''
+            expect_stand_in_started
+            expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " \
+                "Comm.jar jdc.jar "
+            expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
+                bin/Win32com.dll lib/ext/jdc.jar
+        fi
         ;;
     broken_stderr)
         # Messages to a standard error whose reader has gone, or that is closed, are lost, but
