@@ -30,6 +30,28 @@ INSTANTIATE_TEST_SUITE_P(
                       LabelCase{"mail@host @@", "mail@@host @@@@"}, LabelCase{"@\r\n@", "@@\n@@"},
                       LabelCase{"lone\rcr and lone\nlf", "lone\rcr and lone\nlf"}));
 
+struct PlacementCase {
+    ScreenArea area;
+    int width;
+    int height;
+    ScreenPoint place;
+};
+
+// Centred in the work area, unless the window does not fit it either way: then its top-left
+// corner goes to the area's, so that its title bar stays on the screen.
+TEST(WindowPlacement, CentredOrFromTheTopLeftWhenLargerThanTheWorkArea) {
+    for (const PlacementCase& c : {PlacementCase{{0, 0, 800, 600}, 487, 511, {156, 44}},
+                                   PlacementCase{{0, 0, 1024, 740}, 487, 511, {268, 114}},
+                                   PlacementCase{{10, 20, 487, 511}, 487, 511, {10, 20}},
+                                   PlacementCase{{0, 0, 640, 480}, 487, 511, {0, 0}},
+                                   PlacementCase{{0, 24, 640, 456}, 487, 511, {0, 24}},
+                                   PlacementCase{{30, 0, 400, 600}, 487, 300, {30, 0}}}) {
+        const ScreenPoint place = PlaceInWorkArea(c.area, c.width, c.height);
+        EXPECT_EQ(place.x, c.place.x) << c.area.width << " x " << c.area.height;
+        EXPECT_EQ(place.y, c.place.y) << c.area.width << " x " << c.area.height;
+    }
+}
+
 // What the box on the display is made of, seen from inside while it waits for its OK.
 struct BoxSeen {
     std::string caption;
