@@ -11,7 +11,8 @@
 #
 # SCENARIO: no_runtime, too_old_runtime, copies_and_launches, missing_source_file,
 # missing_middle_source_file, damaged_file_kept, quoted_folders, hostile_sources,
-# interrupted_copy, killed_copy, broken_stderr, removed_working_folder, refused_copy or file_size_limit.
+# interrupted_copy, killed_copy, broken_stderr, removed_working_folder, refused_copy or
+# file_size_limit.
 # The tree is laid out in a new folder under /tmp that every user can enter, as the
 # runs as nobody need, wherever the checkout lies. Needs root for the namespace; exits 77
 # (skipped) without it.
