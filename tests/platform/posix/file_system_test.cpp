@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform_test.h"
@@ -71,8 +72,8 @@ TEST_F(FileSystemTest, AFileInstalledMeanwhileThatDiffersIsKeptAndReported) {
         WriteFile(folder / "ext/Comm.jar", theirs);
         const RunTimeError error =
             ErrorOf([&] { fileSystem->CopyFile(folder / "source/Comm.jar", folder / "ext/"); });
-        EXPECT_EQ(error.Number(), 58) << theirs;
-        EXPECT_EQ(error.Description(), testing::ForeignFileText(folder / "ext/Comm.jar"));
+        EXPECT_EQ(std::pair(error.Number(), error.Description()),
+                  std::pair(58, testing::ForeignFileText(folder / "ext/Comm.jar")));
         EXPECT_EQ(testing::ReadFile(folder / "ext/Comm.jar"), theirs);
         EXPECT_EQ(folder.Names("ext"), Strings{"Comm.jar"});
     }

@@ -6,8 +6,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/gui/display.h"
@@ -30,25 +32,17 @@ INSTANTIATE_TEST_SUITE_P(
                       LabelCase{"mail@host @@", "mail@@host @@@@"}, LabelCase{"@\r\n@", "@@\n@@"},
                       LabelCase{"lone\rcr and lone\nlf", "lone\rcr and lone\nlf"}));
 
-struct PlacementCase {
-    ScreenArea area;
-    int width;
-    int height;
-    ScreenPoint place;
-};
-
 // Centred in the work area, unless the window does not fit it either way: then its top-left
 // corner goes to the area's, so that its title bar stays on the screen.
 TEST(WindowPlacement, CentredOrFromTheTopLeftWhenLargerThanTheWorkArea) {
-    for (const PlacementCase& c : {PlacementCase{{0, 0, 800, 600}, 487, 511, {156, 44}},
-                                   PlacementCase{{0, 0, 1024, 740}, 487, 511, {268, 114}},
-                                   PlacementCase{{10, 20, 487, 511}, 487, 511, {10, 20}},
-                                   PlacementCase{{0, 0, 640, 480}, 487, 511, {0, 0}},
-                                   PlacementCase{{0, 24, 640, 456}, 487, 511, {0, 24}},
-                                   PlacementCase{{30, 0, 400, 600}, 487, 300, {30, 0}}}) {
-        const ScreenPoint place = PlaceInWorkArea(c.area, c.width, c.height);
-        EXPECT_EQ(place.x, c.place.x) << c.area.width << " x " << c.area.height;
-        EXPECT_EQ(place.y, c.place.y) << c.area.width << " x " << c.area.height;
+    // The work area's x, y, width and height; the window's width and height; where it goes.
+    const std::vector<std::array<int, 8>> rows{
+        {0, 0, 800, 600, 487, 511, 156, 44},  {0, 0, 1024, 740, 487, 511, 268, 114},
+        {10, 20, 487, 511, 487, 511, 10, 20}, {0, 0, 640, 480, 487, 511, 0, 0},
+        {0, 24, 640, 456, 487, 511, 0, 24},   {30, 0, 400, 600, 487, 300, 30, 0}};
+    for (const auto& [x, y, w, h, width, height, placeX, placeY] : rows) {
+        const ScreenPoint place = PlaceInWorkArea({x, y, w, h}, width, height);
+        EXPECT_EQ(std::pair(place.x, place.y), std::pair(placeX, placeY)) << w << " x " << h;
     }
 }
 
