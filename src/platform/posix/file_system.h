@@ -7,8 +7,9 @@
 
 namespace pellatone {
 
-// Files on a POSIX file system. A copy is written to a temporary file beside its destination and
-// renamed into place only when complete, so a reader never sees half a file.
+// Files on a POSIX file system. A copy is written to an unnamed file in its destination folder
+// (a hidden named one where the file system has none) and given its name only when complete,
+// never in place of another file, so a reader never sees half a file.
 class PosixFileSystem final : public FileSystem {
 public:
     [[nodiscard]] bool FileExists(const std::string& path) override;

@@ -20,6 +20,8 @@ namespace pellatone {
 namespace {
 
 constexpr std::string_view kVersionKey = "JAVA_VERSION=";
+// A UTF-8 byte-order mark, which some editors put before the first line; it is not text.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // How much of a release file is read: its JAVA_VERSION line sits near the top, and a huge file
 // must cost neither time nor memory.
 constexpr std::size_t kReleaseFileReadLimit = std::size_t{64} * 1024;
@@ -83,6 +85,7 @@ std::optional<std::string> JavaVersionInRelease(std::string_view contents) {
     // file ends before the limit.
     const bool cut = contents.size() >= kReleaseFileReadLimit;
     std::string_view rest = contents.substr(0, kReleaseFileReadLimit);
+    if (rest.starts_with(kByteOrderMark)) rest.remove_prefix(kByteOrderMark.size());
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
         if (end == std::string_view::npos && cut) return std::nullopt;

@@ -7,8 +7,8 @@ set -eu
 
 # The calls failed in turn, whichever of them the program makes.
 calls=openat,open,creat,read,pread64,write,pwrite64,close,close_range,fstat,newfstatat,stat,lstat
-calls=$calls,statx,fchmod,fchmodat,fchown,fsync,fdatasync,rename,renameat,renameat2,unlink
-calls=$calls,unlinkat,mkdir,getdents64,readlink,readlinkat,access,faccessat,faccessat2,lseek
+calls=$calls,statx,fchmod,fchmodat,fchown,fsync,fdatasync,rename,renameat,renameat2,link,linkat
+calls=$calls,unlink,unlinkat,mkdir,getdents64,readlink,readlinkat,access,faccessat,faccessat2,lseek
 calls=$calls,getcwd,chdir,fcntl,ftruncate,fallocate,dup2,dup3
 
 work=$1

@@ -11,7 +11,8 @@
 #
 # SCENARIO: no_runtime, too_old_runtime, copies_and_launches, missing_source_file,
 # missing_middle_source_file, damaged_file_kept, quoted_folders, hostile_sources,
-# interrupted_copy, broken_stderr, removed_working_folder, refused_copy or file_size_limit.
+# interrupted_copy, killed_copy, broken_stderr, removed_working_folder, refused_copy or
+# file_size_limit.
 # The tree is laid out in a new folder under /tmp that every user can enter, as the
 # runs as nobody need, wherever the checkout lies. Needs root for the namespace; exits 77
 # (skipped) without it.
@@ -118,6 +119,23 @@ expect_stderr() {
     [ ! -s "$work/stdout" ] || fail "the program wrote to standard output"
 }
 
+# The program under test's process id, when it is running.
+program_pid() {
+    for process in /proc/[0-9]*; do
+        [ "$(readlink "$process/exe")" != "$app/pellatone" ] || echo "${process#/proc/}"
+    done 2>/dev/null
+}
+
+# Whether process PID is writing a file in lib/ext, named or not: more than 1 MiB of it written,
+# not yet all of the 1 GiB.
+copying_into_ext() {
+    for fd in /proc/"$1"/fd/*; do
+        case $(readlink "$fd") in */lib/ext/*) size=$(stat -L -c %s "$fd") ;; *) size=0 ;; esac
+        [ "$size" -gt 1048576 ] && [ "$size" -lt 1073741824 ] && return 0
+    done 2>/dev/null
+    return 1
+}
+
 # Nothing at all must have been started; a start shows within the grace period.
 expect_nothing_started() {
     sleep 1
@@ -173,6 +191,17 @@ expect_runtime_folders() {
         fail "lib/ext/ holds $(names_in "$runtime/lib/ext")"
 }
 
+# A run that installed all four files, each its source's copy with nothing beside it, and
+# started the server.
+expect_everything_installed() {
+    expect_status 0
+    expect_stderr ''
+    expect_stand_in_started
+    expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar jdc.jar "
+    expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
+        bin/Win32com.dll lib/ext/jdc.jar
+}
+
 # The last row's source could not be copied: its two messages, the other three files in place,
 # and the launch all the same.
 expect_only_jdc_jar_missed() {
@@ -199,13 +228,7 @@ case $scenario in
         make_suitable_runtimes
         old_before=$(snapshot "$jvm/j2re1.4.2_19")
         run_program
-        expect_status 0
-        expect_stderr ''
-        expect_stand_in_started
-        expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " \
-            "Comm.jar jdc.jar "
-        expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
-            bin/Win32com.dll lib/ext/jdc.jar
+        expect_everything_installed
         [ "$(snapshot "$jvm/j2re1.4.2_19")" = "$old_before" ] ||
             fail "the runtime too old to choose changed"
         [ "$(names_in "$jvm/zz-machine-jdk")" = "" ] || fail "the machine's JDK stayed bound"
@@ -279,25 +302,28 @@ case $scenario in
         run_program
         expect_only_jdc_jar_missed
         ;;
-    interrupted_copy)
-        # Ended by a signal half way through a copy, it leaves no temporary file in lib/ext.
+    interrupted_copy | killed_copy)
+        # Ended half way through a copy, by a signal it holds off until its file is gone (TERM)
+        # or by one nothing holds off (KILL), it leaves nothing but finished files; killed, the
+        # next start installs what is missing, byte for byte.
         make_suitable_runtimes
+        signal=KILL ended=137
+        [ "$scenario" = killed_copy ] || signal=TERM ended=143
         rm "$sources/jdc.jar"
         truncate -s 1G "$sources/jdc.jar"
         run_program &
         runner=$!
-        await 30 'ls -A "$runtime/lib/ext" | grep -q "^\.jdc\.jar\."' ||
-            fail "the copy of jdc.jar never began"
-        for process in /proc/[0-9]*; do
-            if [ "$(readlink "$process/exe" 2>/dev/null)" = "$app/pellatone" ]; then
-                kill -TERM "${process#/proc/}"
-            fi
-        done
+        # Named or not, the file being written is open in lib/ext, growing.
+        await 30 'pid=$(program_pid) && [ -n "$pid" ]' || fail "the program never ran"
+        await 30 'copying_into_ext "$pid"' ||
+            fail "the copy of jdc.jar was never seen under way"
+        kill -"$signal" "$pid"
         wait "$runner"
         status=$(cat "$work/status")
-        expect_status 143
+        expect_status "$ended"
         expect_nothing_started
         expect_runtime_folders "Win32com.dll java " "ext javax.comm.properties " "Comm.jar "
+        if [ "$signal" = KILL ]; then run_program; expect_everything_installed; fi
         ;;
     broken_stderr)
         # Messages to a standard error whose reader has gone, or that is closed, are lost, but
@@ -317,11 +343,7 @@ case $scenario in
         # Our own working folder is never needed: java starts in the application folder.
         make_suitable_runtimes
         run_program file removed
-        expect_status 0
-        expect_stderr ''
-        expect_stand_in_started
-        expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
-            bin/Win32com.dll lib/ext/jdc.jar
+        expect_everything_installed
         ;;
     refused_copy)
         # A user who may not write into the runtime is told which file could not be written and
@@ -337,11 +359,7 @@ Pellatone: $copying_failed_text\n"
         expect_stand_in_started
         expect_runtime_folders "java " "ext " ""
         run_program
-        expect_status 0
-        expect_stderr ''
-        expect_stand_in_started
-        expect_copied "$sources" "$runtime" lib/ext/Comm.jar lib/javax.comm.properties \
-            bin/Win32com.dll lib/ext/jdc.jar
+        expect_everything_installed
         ;;
     file_size_limit)
         # A file-size limit stops the copy that would pass it with "File too large" and no

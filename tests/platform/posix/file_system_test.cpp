@@ -10,11 +10,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform_test.h"
 #include "platform/run_time_error.h"
 #include "support/error_of.h"
+#include "support/expected_texts.h"
 
 namespace pellatone::platform_test {
 namespace {
@@ -61,6 +63,28 @@ TEST_F(FileSystemTest, CopyTakesThePermissionBitsWithoutPrivilege) {
         EXPECT_EQ(info.st_mode & 07777, c.copy) << std::oct << c.source << " under " << c.umask;
         std::filesystem::remove(folder / "ext/Comm.jar");
     }
+}
+
+// Another program put a file in place while ours was being written: one that is not the source's
+// equal is left as it is and named, and ours goes. (An equal one is a row of the shared table.)
+TEST_F(FileSystemTest, AFileInstalledMeanwhileThatDiffersIsKeptAndReported) {
+    for (const char* theirs : {"comm archive", "comm archive content!", "comm archive contents+"}) {
+        WriteFile(folder / "ext/Comm.jar", theirs);
+        const RunTimeError error =
+            ErrorOf([&] { fileSystem->CopyFile(folder / "source/Comm.jar", folder / "ext/"); });
+        EXPECT_EQ(std::pair(error.Number(), error.Description()),
+                  std::pair(58, testing::ForeignFileText(folder / "ext/Comm.jar")));
+        EXPECT_EQ(testing::ReadFile(folder / "ext/Comm.jar"), theirs);
+        EXPECT_EQ(folder.Names("ext"), Strings{"Comm.jar"});
+    }
+}
+
+// A link that leads nowhere counts as no file: the copy takes its place.
+TEST_F(FileSystemTest, ADanglingLinkMakesWayForTheCopy) {
+    std::filesystem::create_symlink(folder / "gone", folder / "ext/Comm.jar");
+    fileSystem->CopyFile(folder / "source/Comm.jar", folder / "ext/");
+    EXPECT_FALSE(std::filesystem::is_symlink(folder / "ext/Comm.jar"));
+    EXPECT_EQ(testing::ReadFile(folder / "ext/Comm.jar"), "comm archive contents");
 }
 
 // Reading these would block for ever or never end.

@@ -6,8 +6,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/gui/display.h"
@@ -29,6 +31,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LabelCase{"plain", "plain"}, LabelCase{"a\r\nb", "a\nb"},
                       LabelCase{"mail@host @@", "mail@@host @@@@"}, LabelCase{"@\r\n@", "@@\n@@"},
                       LabelCase{"lone\rcr and lone\nlf", "lone\rcr and lone\nlf"}));
+
+// Centred in the work area, unless the window does not fit it either way: then its top-left
+// corner goes to the area's, so that its title bar stays on the screen.
+TEST(WindowPlacement, CentredOrFromTheTopLeftWhenLargerThanTheWorkArea) {
+    // The work area's x, y, width and height; the window's width and height; where it goes.
+    const std::vector<std::array<int, 8>> rows{
+        {0, 0, 800, 600, 487, 511, 156, 44},  {0, 0, 1024, 740, 487, 511, 268, 114},
+        {10, 20, 487, 511, 487, 511, 10, 20}, {0, 0, 640, 480, 487, 511, 0, 0},
+        {0, 24, 640, 456, 487, 511, 0, 24},   {30, 0, 400, 600, 487, 300, 30, 0}};
+    for (const auto& [x, y, w, h, width, height, placeX, placeY] : rows) {
+        const ScreenPoint place = PlaceInWorkArea({x, y, w, h}, width, height);
+        EXPECT_EQ(std::pair(place.x, place.y), std::pair(placeX, placeY)) << w << " x " << h;
+    }
+}
 
 // What the box on the display is made of, seen from inside while it waits for its OK.
 struct BoxSeen {

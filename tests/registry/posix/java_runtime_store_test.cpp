@@ -184,6 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReleaseCase{"AfterTheDateLine", "JAVA_VERSION_DATE=\"2025\"\nJAVA_VERSION=\"21\"\n", "21"},
         ReleaseCase{"FirstLineWins", "JAVA_VERSION=\"1.6.0\"\nJAVA_VERSION=\"1.7.0\"\n", "1.6.0"},
         ReleaseCase{"Blanks", "  JAVA_VERSION= \"17\" \n", "17"},
+        ReleaseCase{"ByteOrderMark", "\xEF\xBB\xBFJAVA_VERSION=\"21\"\n", "21"},
         ReleaseCase{"OnlyTheDate", "JAVA_VERSION_DATE=\"2025-04-15\"\n", std::nullopt},
         ReleaseCase{"Commented", "#JAVA_VERSION=\"17\"\n", std::nullopt},
         ReleaseCase{"Empty", "JAVA_VERSION=\"\"\n", std::nullopt},

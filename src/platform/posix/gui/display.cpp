@@ -119,16 +119,20 @@ bool DisplayAvailable() { return TheDisplay().available; }
 
 std::string DisplayFailure() { return TheDisplay().failure; }
 
-ScreenPoint CentredOnWorkArea(int width, int height) {
-    int screenX = 0;
-    int screenY = 0;
-    int screenW = 0;
-    int screenH = 0;
+ScreenPoint PlaceInWorkArea(const ScreenArea& area, int width, int height) {
+    if (width > area.width || height > area.height) return {area.x, area.y};
+    return {area.x + (area.width - width) / 2, area.y + (area.height - height) / 2};
+}
+
+ScreenPoint PlaceOnWorkArea(int width, int height) {
+    ScreenArea area;
     // Our windows open on the connection's default screen (DISPLAY=:N.S names it). FLTK counts
     // the X screens of a connection as its screens, or, with Xinerama, the monitors of its one X
     // screen, which is then screen 0.
-    Fl::screen_work_area(screenX, screenY, screenW, screenH, fl_screen);
-    return {screenX + (screenW - width) / 2, screenY + (screenH - height) / 2};
+    Fl::screen_work_area(area.x, area.y, area.width, area.height, fl_screen);
+    // The point is the client area's: before the window is mapped, X tells nothing of the frame
+    // a window manager will put around it.
+    return PlaceInWorkArea(area, width, height);
 }
 
 }  // namespace pellatone

@@ -18,8 +18,20 @@ struct ScreenPoint {
     int y = 0;
 };
 
-// Where a window of this size goes to stand in the middle of the work area (the screen less
-// panels and docks) of the screen our windows open on, the connection's default screen.
-ScreenPoint CentredOnWorkArea(int width, int height);
+struct ScreenArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Where a window of this size goes in a work area: in its middle; or, when it is larger than the
+// area either way, at its top-left corner, so that its top stays on the screen and the rest
+// hangs off the bottom and right.
+ScreenPoint PlaceInWorkArea(const ScreenArea& area, int width, int height);
+
+// The same in the work area (the screen less panels and docks) of the screen our windows open
+// on, the connection's default screen.
+ScreenPoint PlaceOnWorkArea(int width, int height);
 
 }  // namespace pellatone

@@ -69,7 +69,7 @@ void ShowMessageBox(const std::string& text) {
     const int boxWidth = textWidth + 2 * kLabelInset;
     const int width = boxWidth + 2 * kMargin;
     const int height = textHeight + 3 * kMargin + kButtonHeight;
-    const ScreenPoint place = CentredOnWorkArea(width, height);
+    const ScreenPoint place = PlaceOnWorkArea(width, height);
     Fl_Window box(place.x, place.y, width, height);
     box.copy_label(std::string(kApplicationTitle).c_str());
     box.xclass("pellatone");

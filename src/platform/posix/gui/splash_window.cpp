@@ -220,7 +220,7 @@ void PrepareSplashPictures() {
 bool RunFltkSplashWindow(const Timer1Handler& onTimer1Tick) {
     if (!DisplayAvailable()) return false;
     // Asked of the server while the pictures may still be decoding.
-    const ScreenPoint place = CentredOnWorkArea(splash::kClientWidth, splash::kClientHeight);
+    const ScreenPoint place = PlaceOnWorkArea(splash::kClientWidth, splash::kClientHeight);
     FltkSplashWindow splashWindow(onTimer1Tick, TakeSplashPictures());
     splashWindow.Load(place);
     Fl::run();
