@@ -31,7 +31,7 @@ inline constexpr std::uint32_t kMultiString = 7;
 }  // namespace registry_type
 
 // The longest subkey name a listing takes, terminator included, counted in the units of the
-// backend's own calls: bytes for the ANSI calls and the stores, UTF-16 units for the Unicode calls.
+// backend's own calls: bytes for the ANSI calls, UTF-16 units for the Unicode calls.
 inline constexpr std::size_t kSubKeyNameUnits = 260;
 // The UTF-8 buffer a name within that limit fits: one unit takes at most three bytes.
 inline constexpr std::size_t kSubKeyNameBufferSize = (kSubKeyNameUnits - 1) * 3 + 1;

@@ -6,8 +6,8 @@
 
 namespace pellatone {
 
-// The registry the program reads: Windows' own, or on other systems a store built from the
-// Java runtimes installed on the machine.
+// The registry the program reads: Windows' own, or on other systems the Java runtimes installed
+// on the machine, answering as the registry would.
 std::unique_ptr<RegistryAccess> CreateSystemRegistry();
 
 }  // namespace pellatone

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "registry/posix/java_runtime_store.h"
+#include "registry/posix/installed_runtimes.h"
 
 namespace {
 

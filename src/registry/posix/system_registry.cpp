@@ -1,5 +1,5 @@
 #include "registry/system_registry.h"
-#include "registry/posix/java_runtime_store.h"
+#include "registry/posix/installed_runtimes.h"
 
 namespace pellatone {
 

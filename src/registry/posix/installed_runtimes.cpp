@@ -1,4 +1,4 @@
-#include "registry/posix/java_runtime_store.h"
+#include "registry/posix/installed_runtimes.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "registry/posix/java_runtime_store.h"
+#include "registry/posix/installed_runtimes.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ using namespace std::string_literals;
 const std::string kRuntimeKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 
 // A folder tree laid out like /usr/lib/jvm, removed afterwards.
-class JavaRuntimeStoreTest : public ::testing::Test {
+class InstalledRuntimesTest : public ::testing::Test {
 protected:
     void SetUp() override { fs::create_directories(jvm); }
 
@@ -43,7 +43,7 @@ protected:
 
     using Found = std::vector<std::pair<std::string, std::string>>;
 
-    // What the program's registry reads from a store over `roots`.
+    // What the program's registry reads from the runtimes under `roots`.
     static Found Registered(const std::vector<fs::path>& roots) {
         InstalledRuntimeRegistry registry([&] { return FindInstalledJavaRuntimes(roots); });
         Found found;
@@ -61,7 +61,7 @@ protected:
     fs::path jvm = base / "jvm";
 };
 
-TEST_F(JavaRuntimeStoreTest, EachRuntimeFolderBecomesAVersionKey) {
+TEST_F(InstalledRuntimesTest, EachRuntimeFolderBecomesAVersionKey) {
     const fs::path home17 = AddRuntime(jvm / "java-17-openjdk-amd64", "17.0.15");
     const fs::path home8 = AddRuntime(jvm / "java-8-openjdk-amd64", "1.8.0_392");
     const fs::path home11 = AddRuntime(jvm / "zulu-11", "11.0.22");
@@ -70,7 +70,7 @@ TEST_F(JavaRuntimeStoreTest, EachRuntimeFolderBecomesAVersionKey) {
                                         {"17.0.15", home17.string()}}));
 }
 
-TEST_F(JavaRuntimeStoreTest, FoldersWithoutAVersionAreLeftOut) {
+TEST_F(InstalledRuntimesTest, FoldersWithoutAVersionAreLeftOut) {
     const fs::path home = AddRuntime(jvm / "java-17", "17.0.15");
     fs::create_directories(jvm / "openjdk-17");                            // no release file
     WriteFile(jvm / "dated" / "release", "JAVA_VERSION_DATE=\"2025\"\n");  // no version line
@@ -81,7 +81,7 @@ TEST_F(JavaRuntimeStoreTest, FoldersWithoutAVersionAreLeftOut) {
     EXPECT_EQ(Registered({jvm}), (Found{{"17.0.15", home.string()}}));
 }
 
-TEST_F(JavaRuntimeStoreTest, SymlinkedFolderCountsOnceUnderItsFirstName) {
+TEST_F(InstalledRuntimesTest, SymlinkedFolderCountsOnceUnderItsFirstName) {
     const fs::path real = AddRuntime(jvm / "java-17-openjdk-amd64", "17.0.15");
     fs::create_directory_symlink("java-17-openjdk-amd64", jvm / "java-1.17.0-openjdk-amd64");
     fs::create_directory_symlink(real, jvm / "zz-default");
@@ -89,21 +89,21 @@ TEST_F(JavaRuntimeStoreTest, SymlinkedFolderCountsOnceUnderItsFirstName) {
               (Found{{"17.0.15", (jvm / "java-1.17.0-openjdk-amd64").string()}}));
 }
 
-TEST_F(JavaRuntimeStoreTest, SymlinkToARuntimeElsewhereCounts) {
+TEST_F(InstalledRuntimesTest, SymlinkToARuntimeElsewhereCounts) {
     AddRuntime(base / "opt" / "jdk-21", "21.0.2");
     fs::create_directory_symlink(base / "opt" / "jdk-21", jvm / "jdk");
     fs::create_directory_symlink(base / "nowhere", jvm / "dangling");
     EXPECT_EQ(Registered({jvm}), (Found{{"21.0.2", (jvm / "jdk").string()}}));
 }
 
-TEST_F(JavaRuntimeStoreTest, SameVersionTwiceTakesTheFirstFolderByName) {
+TEST_F(InstalledRuntimesTest, SameVersionTwiceTakesTheFirstFolderByName) {
     AddRuntime(jvm / "b-jdk", "17.0.15");
     const fs::path first = AddRuntime(jvm / "a-jdk", "17.0.15");
     AddRuntime(jvm / "c-jdk", "17.0.15");
     EXPECT_EQ(Registered({jvm}), (Found{{"17.0.15", first.string()}}));
 }
 
-TEST_F(JavaRuntimeStoreTest, EmptyOrMissingRootsHaveNoRuntimeKey) {
+TEST_F(InstalledRuntimesTest, EmptyOrMissingRootsHaveNoRuntimeKey) {
     for (const auto& roots : {std::vector<fs::path>{jvm}, std::vector<fs::path>{base / "missing"},
                               std::vector<fs::path>{}, std::vector<fs::path>{jvm / "release"}}) {
         InstalledRuntimeRegistry registry([&] { return FindInstalledJavaRuntimes(roots); });
@@ -112,7 +112,7 @@ TEST_F(JavaRuntimeStoreTest, EmptyOrMissingRootsHaveNoRuntimeKey) {
     }
 }
 
-TEST_F(JavaRuntimeStoreTest, RootsAreScannedInTheOrderGiven) {
+TEST_F(InstalledRuntimesTest, RootsAreScannedInTheOrderGiven) {
     const fs::path other = base / "jvm64";
     const fs::path home17 = AddRuntime(jvm / "zz-java-17", "17.0.15");
     AddRuntime(other / "aa-java-17", "17.0.15");
@@ -124,7 +124,7 @@ TEST_F(JavaRuntimeStoreTest, RootsAreScannedInTheOrderGiven) {
 }
 
 // Looked up once, at the first read: runtimes installed afterwards are not seen.
-TEST_F(JavaRuntimeStoreTest, LooksTheRuntimesUpAtTheFirstReadOnly) {
+TEST_F(InstalledRuntimesTest, LooksTheRuntimesUpAtTheFirstReadOnly) {
     AddRuntime(jvm / "java-17", "17.0.15");
     int lookUps = 0;
     InstalledRuntimeRegistry registry([&] {
@@ -166,7 +166,7 @@ struct ReleaseCase {
     std::optional<std::string> version;
 };
 
-class ReleaseFile : public JavaRuntimeStoreTest,
+class ReleaseFile : public InstalledRuntimesTest,
                     public ::testing::WithParamInterface<ReleaseCase> {};
 
 TEST_P(ReleaseFile, NamesTheVersion) {
@@ -207,17 +207,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "#" + std::string(65536 - 17, 'x') + "\nJAVA_VERSION=17", std::nullopt}),
     testing::NameOfCase());
 
-TEST_F(JavaRuntimeStoreTest, MissingReleaseFileNamesNoVersion) {
+TEST_F(InstalledRuntimesTest, MissingReleaseFileNamesNoVersion) {
     EXPECT_EQ(ReadJavaVersion(jvm / "release"), std::nullopt);
     EXPECT_EQ(ReadJavaVersion(jvm), std::nullopt);
 }
 
-// --- the store as a registry, over runtimes given by hand -----------------------------------
+// --- the registry over runtimes given by hand ------------------------------------------------
 
 const std::string kHome8 = "/usr/lib/jvm/java-8-openjdk-amd64";
 const std::string kHome17 = "/usr/lib/jvm/java-17-openjdk-amd64";
 
-class RuntimeStore : public ::testing::Test {
+class RuntimeRegistry : public ::testing::Test {
 protected:
     RegistryValue JavaHomeOf(const std::string& version) {
         return registry.RegReadValue(kHkeyLocalMachine, kRuntimeKey + "\\" + version, "JavaHome",
@@ -236,14 +236,14 @@ struct KeyCase {
     bool exists;
 };
 
-class StoreKey : public RuntimeStore, public ::testing::WithParamInterface<KeyCase> {};
+class RuntimeRegistryKey : public RuntimeRegistry, public ::testing::WithParamInterface<KeyCase> {};
 
-TEST_P(StoreKey, ExistsWhenTheRuntimeKeyHasItOnItsPath) {
+TEST_P(RuntimeRegistryKey, ExistsWhenTheRuntimeKeyHasItOnItsPath) {
     EXPECT_EQ(registry.RegKeyExists(GetParam().root, GetParam().path), GetParam().exists);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Keys, StoreKey,
+    Keys, RuntimeRegistryKey,
     ::testing::Values(
         KeyCase{"RuntimeKey", kHkeyLocalMachine, kRuntimeKey, true},
         KeyCase{"VersionKey", kHkeyLocalMachine, kRuntimeKey + "\\17.0.15", true},
@@ -263,21 +263,22 @@ struct ListCase {
     SubKeyList names;
 };
 
-class StoreListing : public RuntimeStore, public ::testing::WithParamInterface<ListCase> {};
+class RuntimeRegistryListing : public RuntimeRegistry,
+                               public ::testing::WithParamInterface<ListCase> {};
 
-TEST_P(StoreListing, HoldsTheRuntimeKeyAndItsVersions) {
+TEST_P(RuntimeRegistryListing, HoldsTheRuntimeKeyAndItsVersions) {
     EXPECT_EQ(registry.RegEnumSubKeys(GetParam().root, GetParam().path), GetParam().names);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Keys, StoreListing,
+    Keys, RuntimeRegistryListing,
     ::testing::Values(
         ListCase{"RuntimeKey", kHkeyLocalMachine, kRuntimeKey, {"1.8.0_392", "17.0.15"}},
         ListCase{"VersionKey", kHkeyLocalMachine, kRuntimeKey + "\\1.8.0_392", {}},
         ListCase{"OtherRoot", 0x80000001, kRuntimeKey, {}}),
     testing::NameOfCase());
 
-TEST_F(RuntimeStore, JavaHomeIsTheRuntimesFolder) {
+TEST_F(RuntimeRegistry, JavaHomeIsTheRuntimesFolder) {
     EXPECT_EQ(JavaHomeOf("17.0.15"), RegistryValue{kHome17});
     EXPECT_EQ(JavaHomeOf("1.8.0_392"), RegistryValue{kHome8});
     EXPECT_EQ(registry.RegReadValue(kHkeyLocalMachine,
@@ -287,7 +288,7 @@ TEST_F(RuntimeStore, JavaHomeIsTheRuntimesFolder) {
 }
 
 // Only the version keys hold a value, and only JavaHome.
-TEST_F(RuntimeStore, HoldsNoOtherValue) {
+TEST_F(RuntimeRegistry, HoldsNoOtherValue) {
     for (const auto& place :
          std::vector<std::pair<std::string, std::string>>{{kRuntimeKey + "\\17.0.15", "RuntimeLib"},
                                                           {kRuntimeKey + "\\17.0.15", "JavaHom"},
@@ -301,7 +302,7 @@ TEST_F(RuntimeStore, HoldsNoOtherValue) {
     }
 }
 
-TEST(RuntimeStoreOrder, VersionsAreListedInCaseInsensitiveNameOrder) {
+TEST(RuntimeRegistryOrder, VersionsAreListedInCaseInsensitiveNameOrder) {
     std::vector<InstalledJavaRuntime> runtimes;
     for (const char* version : {"b", "_x", "C", "A", "1.8", "11.0", "1.10"}) {
         runtimes.push_back({version, std::string("/jvm/") + version});
