@@ -44,7 +44,7 @@ esac
 # a shell builtin), never through a command line or a file.
 private=$(mktemp -d)
 staging=""
-trap 'rm -rf "$private" ${staging:+"$staging"}' EXIT
+trap 'rm -rf "$private" ${staging:+"$staging"}; [ ! -t 0 ] || stty echo' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 if [ -t 0 ]; then
@@ -53,10 +53,7 @@ if [ -t 0 ]; then
 fi
 password=""
 IFS= read -r password || true
-if [ -t 0 ]; then
-    stty echo
-    echo >&2
-fi
+[ ! -t 0 ] || echo >&2
 
 # read_certificates OPTION...: the PKCS#12 file's certificates, as PEM, on standard output.
 read_certificates() {
