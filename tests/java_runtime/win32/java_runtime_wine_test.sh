@@ -3,7 +3,7 @@
 # registry of a private prefix and lays out on disk, answers its message boxes, and checks the
 # boxes, the exit status, the extension files copied and the java.exe that was started.
 #
-#   java_runtime_wine_test.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER
+#   java_runtime_wine_test.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER SCANNER
 #
 #   no_runtime_key              the three-line not-installed box, status 2, nothing started
 #   no_suitable_version         only 1.3.1 and 1.4.2_19 listed: one box, status 2, nothing started
@@ -28,6 +28,10 @@
 #   long_runtime_folder         a runtime folder of 233 characters, where the longest destination
 #                               is 259: all four copied, and no path the program hands Windows
 #                               (as Wine's file trace shows them) is longer than MAX_PATH allows
+#   killed_mid_copy             killed (SIGKILL) while copying a 64 MB Comm.jar: nothing is left
+#                               in the runtime; started again, it installs all four
+#   scanned_meanwhile           a stand-in virus scanner holds each new file in the runtime for
+#                               300 ms: all four installed, no box
 #
 # Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
 set -euo pipefail
@@ -36,6 +40,7 @@ scenario=$1
 program=$2
 stand_in=$3
 clicker=$4
+scanner=$5
 # shellcheck source=tests/support/test_helpers.sh
 . "$(dirname "$0")/../../support/test_helpers.sh"
 # shellcheck source=tests/support/expected_texts.sh
@@ -398,6 +403,34 @@ long_runtime_folder)
         || fail "the file trace shows none of the runtime's paths"
     longest=$(head -n 1 "$work/paths.txt")
     [ "${longest%%$'\t'*}" -le 259 ] || fail "a path past MAX_PATH was handed to Windows: $longest"
+    ;;
+killed_mid_copy | scanned_meanwhile)
+    jre6_windows=$(make_runtime jre6)
+    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    jre6=$(runtime_folder jre6)
+    lay_out_sources "${extension_files[@]}"
+    if [ "$scenario" = killed_mid_copy ]; then
+        head -c 64M /dev/urandom | tee "$sources/Comm.jar" >"$work/originals/Comm.jar"
+        wine "$app/pellatone.exe" &
+        background+=("$!")
+        # Comm.jar's temporary file under way.
+        await 60 '[ -n "$(find "$jre6/lib/ext" -name "~*" -size +1M)" ]' \
+            || fail "no copy was seen under way"
+        kill -KILL "$!"
+        timeout 60 wineserver -w || fail "a process under Wine did not end"
+        check_tree "$jre6" "${untouched_runtime[@]}"
+    else
+        wine "$scanner" "$jre6_windows\bin\java-starts.txt" "$jre6_windows\lib\ext" \
+            "$jre6_windows\lib" "$jre6_windows\bin" >"$work/scanner.txt" &
+        background+=("$!")
+        await 60 'grep -q ready "$work/scanner.txt"' || fail "the scanner did not start"
+    fi
+    run_program
+    check_no_boxes
+    expect_status 0
+    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
+    expect_copied "$work/originals" "$jre6" "${copied[@]}"
+    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
     ;;
 *)
     fail "unknown scenario"
