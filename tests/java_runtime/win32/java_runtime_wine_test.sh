@@ -409,8 +409,8 @@ killed_mid_copy | scanned_meanwhile)
     list_version 1.6.0_03 REG_SZ "$jre6_windows"
     jre6=$(runtime_folder jre6)
     lay_out_sources "${extension_files[@]}"
+    head -c 64M /dev/urandom | tee "$sources/Comm.jar" >"$work/originals/Comm.jar"
     if [ "$scenario" = killed_mid_copy ]; then
-        head -c 64M /dev/urandom | tee "$sources/Comm.jar" >"$work/originals/Comm.jar"
         wine "$app/pellatone.exe" &
         background+=("$!")
         # Comm.jar's temporary file under way.
@@ -431,6 +431,8 @@ killed_mid_copy | scanned_meanwhile)
     copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
     expect_copied "$work/originals" "$jre6" "${copied[@]}"
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
+    [ "$scenario" = killed_mid_copy ] || grep -q 'held .*Comm\.jar' "$work/scanner.txt" \
+        || fail "the scanner never held Comm.jar"
     ;;
 *)
     fail "unknown scenario"

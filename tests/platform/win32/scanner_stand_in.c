@@ -1,7 +1,7 @@
 /* Stands in for an on-access virus scanner: each file that appears in the FOLDERs is opened as
  * soon as its writer lets go of it, sharing read access only, and held for 300 ms. Prints "ready"
- * once it knows what was there before; ends when END-FILE exists. The stand-in java's own records
- * ("java-...") are left alone.
+ * once it knows what was there before, then each file it held; ends when END-FILE exists. The
+ * stand-in java's own records ("java-...") are left alone.
  *
  *   scanner_stand_in END-FILE FOLDER...
  */
@@ -28,6 +28,8 @@ static void scan(const wchar_t *path) {
            GetLastError() != ERROR_FILE_NOT_FOUND && GetTickCount() - started < 5000) {
     }
     if (file != INVALID_HANDLE_VALUE) {
+        printf("held %ls\n", path);
+        fflush(stdout);
         Sleep(300);
         CloseHandle(file);
     }
