@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -123,8 +124,8 @@ OpenSource OpenSourceFile(const std::wstring& path, Patience& patience) {
     OpenSource source;
     patience.Retry(false, [&] {
         source.file = OwnFile(::CreateFileW(
-            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         return static_cast<bool>(source.file);
     });
     if (!source.file) {
@@ -174,8 +175,7 @@ std::wstring TemporaryName() {
 // killed; the mark is cleared only to rename the complete file into place.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::wstring& folder, const std::wstring& destination,
-                  Patience& patience) {
+    TemporaryFile(const std::wstring& folder, const std::wstring& destination, Patience& patience) {
         DWORD errorCode = ERROR_SUCCESS;
         for (unsigned attempt = 1; attempt <= kTemporaryNameAttempts; ++attempt) {
             const std::wstring path = folder + TemporaryName();
@@ -229,12 +229,12 @@ public:
     // `replace` is false. ERROR_SUCCESS, or why not; either way it stays open.
     DWORD RenameTo(const std::wstring& destination, bool replace, Patience& patience) {
         // The system's path conversion takes a full path on every Windows from Vista on.
-        std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) +
-                                          destination.size() * sizeof(wchar_t));
+        const std::size_t nameBytes = destination.size() * sizeof(wchar_t);
+        std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
         auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
         rename->ReplaceIfExists = replace ? TRUE : FALSE;
         rename->RootDirectory = nullptr;
-        rename->FileNameLength = static_cast<DWORD>(destination.size() * sizeof(wchar_t));
+        rename->FileNameLength = static_cast<DWORD>(nameBytes);
         std::copy(destination.begin(), destination.end(), rename->FileName);
         rename->FileName[destination.size()] = L'\0';
         if (!patience.Retry(true, [&] {
@@ -324,7 +324,7 @@ bool SameAsSource(const OpenSource& source, const std::wstring& sourceName,
         if (count == MAXDWORD) throw SourceError(::GetLastError(), sourceName);
         const DWORD other = ReadSome(file.Get(), theirs.data(), kChunk);
         if (other == MAXDWORD) throw DestinationError(::GetLastError(), path);
-        if (count != other || !std::equal(ours.begin(), ours.begin() + count, theirs.begin())) {
+        if (count != other || std::memcmp(ours.data(), theirs.data(), count) != 0) {
             return false;
         }
         if (count < kChunk) return true;

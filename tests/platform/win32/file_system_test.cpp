@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/platform_test.h"
+#include "platform/win32/unique_resource.h"
 #include "support/error_of.h"
 #include "support/expected_texts.h"
-#include "platform/win32/unique_resource.h"
 // The file-system interface has its own CopyFile; the W call is named in full where meant.
 #undef CopyFile
 

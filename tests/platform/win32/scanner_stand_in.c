@@ -12,7 +12,7 @@
 static wchar_t seen[512][MAX_PATH];
 static int seen_count;
 
-static int was_seen(const wchar_t *path) {
+static int was_seen(const wchar_t* path) {
     for (int index = 0; index < seen_count; ++index) {
         if (wcscmp(seen[index], path) == 0) return 1;
     }
@@ -20,7 +20,7 @@ static int was_seen(const wchar_t *path) {
 }
 
 /* Tries again and again while the file is held by its writer, for up to 5 s, or until it goes. */
-static void scan(const wchar_t *path) {
+static void scan(const wchar_t* path) {
     const DWORD started = GetTickCount();
     HANDLE file;
     while ((file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
@@ -35,7 +35,7 @@ static void scan(const wchar_t *path) {
     }
 }
 
-int wmain(int argc, wchar_t **argv) {
+int wmain(int argc, wchar_t** argv) {
     for (int pass = 0; GetFileAttributesW(argv[1]) == INVALID_FILE_ATTRIBUTES; ++pass) {
         for (int folder = 2; folder < argc; ++folder) {
             wchar_t path[MAX_PATH];
