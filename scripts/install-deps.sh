@@ -23,6 +23,8 @@ if [ "$purpose" = test ]; then
     # The Windows program is 32-bit: Wine runs it in a 64-bit prefix with its 32-bit half, an
     # i386 package (the update below then fetches that architecture's lists too).
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    # The vendor's signing step, scripts/sign.sh, and its test.
+    packages="$packages osslsigncode openssl"
 fi
 
 missing=""

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds the three artefacts users download (the Debian package, the Windows zip and the
-# pellatone.exe inside it) twice, from two clones of the current commit at different paths and a
-# few seconds apart, and compares them byte for byte. Prints each artefact's SHA-256.
+# Builds the artefacts users download (scripts/release.sh: the Debian package, the Windows zip, the
+# pellatone.exe inside it and their SHA256SUMS) twice, from two clones of the current commit at
+# different paths and a few seconds apart, and compares them byte for byte. Prints each
+# artefact's SHA-256.
 #   scripts/reproducible.sh
 set -eu
 cd "$(dirname "$0")/.."
@@ -17,18 +18,9 @@ build() {
     out=$2
     git clone -q --no-checkout . "$clone"
     git -C "$clone" checkout -q "$commit"
-    mkdir -p "$out"
-    (
-        cd "$clone"
-        cmake --preset release >/dev/null
-        cmake --build --preset release -j2 >/dev/null
-        (cd build/release && cpack -G DEB) >/dev/null
-        cmake --preset windows -DPELLATONE_BUILD_TESTS=OFF >/dev/null
-        cmake --build --preset windows -j2 >/dev/null
-        (cd build/windows && cpack -G ZIP) >/dev/null
-    ) || { echo "FAIL: the build in $clone failed" >&2; exit 1; }
-    cp "$clone"/build/release/pellatone_*_amd64.deb "$clone"/build/windows/pellatone-*-windows-x86.zip \
-        "$clone/build/windows/src/app/pellatone.exe" "$out/"
+    (cd "$clone" && scripts/release.sh >/dev/null) \
+        || { echo "FAIL: the build in $clone failed" >&2; exit 1; }
+    cp -R "$clone/build/dist" "$out"
 }
 
 build "$work/first/pellatone" "$work/out1"

@@ -16,6 +16,15 @@ skip() {
     exit 77
 }
 
+# use_work_folder: sets `work`, a temporary folder deleted when the test ends, Ctrl+C and kill
+# included.
+use_work_folder() {
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+}
+
 # await SECONDS CONDITION: evaluates CONDITION, a shell command line, every tenth of a second
 # until it holds; false once SECONDS have passed without. Quote it in single quotes, so that its
 # variables are read at every try.

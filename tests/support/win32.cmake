@@ -78,3 +78,7 @@ endfunction()
 function(pellatone_add_gtest target)
     pellatone_add_wine_test(${target} ${target} ${ARGN})
 endfunction()
+
+# Where the signing test (tests/packaging/win32) leaves the program it signed, for the end-to-end
+# runs of the signed program (fixture pellatone_signed_program).
+set(PELLATONE_SIGNED_PROGRAM ${CMAKE_BINARY_DIR}/signed/pellatone.exe)

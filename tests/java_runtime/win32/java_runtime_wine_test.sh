@@ -3,7 +3,7 @@
 # registry of a private prefix and lays out on disk, answers its message boxes, and checks the
 # boxes, the exit status, the extension files copied and the java.exe that was started.
 #
-#   java_runtime_wine_test.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER
+#   java_runtime_wine_test.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER SCANNER
 #
 #   no_runtime_key              the three-line not-installed box, status 2, nothing started
 #   no_suitable_version         only 1.3.1 and 1.4.2_19 listed: one box, status 2, nothing started
@@ -28,6 +28,10 @@
 #   long_runtime_folder         a runtime folder of 233 characters, where the longest destination
 #                               is 259: all four copied, and no path the program hands Windows
 #                               (as Wine's file trace shows them) is longer than MAX_PATH allows
+#   killed_mid_copy             killed (SIGKILL) while copying a 64 MB Comm.jar: nothing is left
+#                               in the runtime; started again, it installs all four
+#   scanned_meanwhile           a stand-in virus scanner holds each file in the runtime's
+#                               folders for 300 ms as soon as it can: all four installed, no box
 #
 # Needs DISPLAY (scripts/test.sh starts Xvfb) and the Wine environment the test gets from CMake.
 set -euo pipefail
@@ -36,6 +40,7 @@ scenario=$1
 program=$2
 stand_in=$3
 clicker=$4
+scanner=$5
 # shellcheck source=tests/support/test_helpers.sh
 . "$(dirname "$0")/../../support/test_helpers.sh"
 # shellcheck source=tests/support/expected_texts.sh
@@ -88,6 +93,20 @@ make_runtime() {
 }
 
 runtime_folder() { printf '%s' "$work/Java Home/$1"; }
+
+# The one runtime most scenarios list: jre6 as 1.6.0_03. Sets `jre6` and `jre6_windows`.
+list_jre6() {
+    jre6_windows=$(make_runtime jre6)
+    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    jre6=$(runtime_folder jre6)
+}
+
+# RUNTIME holds whole copies of the four extension files and what a launch leaves, nothing else.
+check_all_four_installed() {
+    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
+    expect_copied "$work/originals" "$1" "${copied[@]}"
+    check_tree "$1" "${launched_runtime[@]}" "${copied[@]}"
+}
 
 # A Windows path as the clicker records it, backslashes doubled.
 recorded() { printf '%s' "${1//\\/\\\\}"; }
@@ -218,12 +237,10 @@ no_suitable_version)
 copies_and_launches)
     # The first listed runtime of 1.5 or later is chosen, not the newest one.
     list_version 1.4.2_19 REG_SZ "$(make_runtime jre142)"
-    jre6_windows=$(make_runtime jre6)
-    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    list_jre6
     list_version 1.7.0 REG_SZ "$(make_runtime jre7)"
     check_enumeration_order 1.4.2_19 1.6.0_03 1.7.0
     lay_out_sources "${extension_files[@]}"
-    jre6=$(runtime_folder jre6)
     copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
     expected_command_line=$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")
 
@@ -271,27 +288,23 @@ unsupported_java_home_type | java_home_value_missing)
     check_tree "$(runtime_folder jre7)" "${untouched_runtime[@]}"
     ;;
 missing_source_folder)
-    jre6_windows=$(make_runtime jre6)
-    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    list_jre6
     run_program
     check_boxes "File not found: $(recorded 'C:\maradel\GsmModemJar\Comm.jar')" \
         "$copying_failed_text"
     expect_status 0
-    jre6=$(runtime_folder jre6)
     check_started "$jre6/bin" \
         "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
     check_tree "$jre6" "${launched_runtime[@]}"
     check_not_started "$app"
     ;;
 missing_source_file)
-    jre6_windows=$(make_runtime jre6)
-    list_version 1.6.0_03 REG_SZ "$jre6_windows"
+    list_jre6
     lay_out_sources Comm.jar javax.comm.properties Win32com.dll
     run_program
     check_boxes "File not found: $(recorded 'C:\maradel\GsmModemJar\jdc.jar')" \
         "$copying_failed_text"
     expect_status 0
-    jre6=$(runtime_folder jre6)
     check_started "$jre6/bin" \
         "$(server_command_line "\"$jre6_windows\\bin\\java.exe\"" "$app_windows")"
     # The rows before the failing one stay copied, and the failed copy leaves nothing behind.
@@ -301,9 +314,7 @@ missing_source_file)
     check_not_started "$app"
     ;;
 links_followed)
-    jre6_windows=$(make_runtime jre6)
-    list_version 1.6.0_03 REG_SZ "$jre6_windows"
-    jre6=$(runtime_folder jre6)
+    list_jre6
     lay_out_sources "${extension_files[@]}"
     mv "$sources" "$work/linked sources"
     ln -s "$work/linked sources" "$sources"
@@ -324,9 +335,7 @@ links_followed)
     check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}" lib/ext/Comm.jar
     ;;
 refused_copy)
-    jre6_windows=$(make_runtime jre6)
-    list_version 1.6.0_03 REG_SZ "$jre6_windows"
-    jre6=$(runtime_folder jre6)
+    list_jre6
     lay_out_sources "${extension_files[@]}"
     chattr +i "$jre6/lib/ext" 2>/dev/null || skip "no immutable flag here"
     run_program
@@ -344,14 +353,10 @@ refused_copy)
     check_no_boxes
     expect_status 0
     check_started "$jre6/bin" "$command_line"
-    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
-    expect_copied "$work/originals" "$jre6" "${copied[@]}"
-    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
+    check_all_four_installed "$jre6"
     ;;
 three_starts_at_once)
-    jre6_windows=$(make_runtime jre6)
-    list_version 1.6.0_03 REG_SZ "$jre6_windows"
-    jre6=$(runtime_folder jre6)
+    list_jre6
     mkdir -p "$sources" "$work/originals"
     size_mb=8
     for name in "${extension_files[@]}"; do
@@ -365,9 +370,7 @@ three_starts_at_once)
     run_programs_at_once 3
     check_no_boxes
     [ "$statuses" = "0 0 0" ] || fail "the programs ended with statuses [$statuses], not [0 0 0]"
-    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
-    expect_copied "$work/originals" "$jre6" "${copied[@]}"
-    check_tree "$jre6" "${launched_runtime[@]}" "${copied[@]}"
+    check_all_four_installed "$jre6"
     [ "$(grep -c started "$jre6/bin/java-starts.txt")" = 3 ] \
         || fail "java.exe was started $(grep -c started "$jre6/bin/java-starts.txt") times, not 3"
     check_started "$jre6/bin" \
@@ -386,9 +389,7 @@ long_runtime_folder)
     WINEDEBUG=trace+file run_program 2>"$work/trace.txt"
     check_no_boxes
     expect_status 0
-    copied=(lib/ext/Comm.jar lib/javax.comm.properties bin/Win32com.dll lib/ext/jdc.jar)
-    expect_copied "$work/originals" "$jre" "${copied[@]}"
-    check_tree "$jre" "${launched_runtime[@]}" "${copied[@]}"
+    check_all_four_installed "$jre"
     # Every path with a drive letter in the trace (Wine writes a backslash doubled), by length,
     # but for the stand-in java's own records.
     grep -o 'L"[A-Za-z]:\\\\[^"]*"' "$work/trace.txt" | sed 's/^L"//; s/"$//; s/\\\\/\\/g' \
@@ -398,6 +399,29 @@ long_runtime_folder)
         || fail "the file trace shows none of the runtime's paths"
     longest=$(head -n 1 "$work/paths.txt")
     [ "${longest%%$'\t'*}" -le 259 ] || fail "a path past MAX_PATH was handed to Windows: $longest"
+    ;;
+killed_mid_copy | scanned_meanwhile)
+    list_jre6
+    lay_out_sources "${extension_files[@]}"
+    head -c 64M /dev/urandom | tee "$sources/Comm.jar" >"$work/originals/Comm.jar"
+    if [ "$scenario" = killed_mid_copy ]; then
+        wine "$app/pellatone.exe" &
+        # Comm.jar's temporary file under way.
+        await 60 '[ -n "$(find "$jre6/lib/ext" -name "~*" -size +1M)" ]' \
+            || fail "no copy was seen under way"
+        kill -KILL "$!"
+        timeout 60 wineserver -w || fail "a process under Wine did not end"
+        check_tree "$jre6" "${untouched_runtime[@]}"
+    else
+        wine "$scanner" "$jre6_windows\bin\java-starts.txt" "$jre6_windows\lib\ext" \
+            "$jre6_windows\lib" "$jre6_windows\bin" >"$work/scanner.txt" &
+    fi
+    run_program
+    check_no_boxes
+    expect_status 0
+    check_all_four_installed "$jre6"
+    [ "$scenario" = killed_mid_copy ] || grep -q 'held .*Comm\.jar' "$work/scanner.txt" \
+        || fail "the scanner never held Comm.jar"
     ;;
 *)
     fail "unknown scenario"

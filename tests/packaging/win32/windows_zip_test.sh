@@ -10,10 +10,7 @@ set -eu
 build=$1
 version=$2
 architecture=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+use_work_folder
 
 case $architecture in
 x86) machine='PE32 executable (GUI) Intel 80386' manifest=x86 objdump=i686-w64-mingw32-objdump ;;

@@ -6,10 +6,7 @@
 #   splash_picture_test.sh DRIVER SPLASH-GIF
 set -eu
 . "$(dirname "$0")/../../support/test_helpers.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+use_work_folder
 "$1" splash-rgb >"$work/decoded.rgb"
 convert "$2" -depth 8 "rgb:$work/imagemagick.rgb"
 size=$(wc -c <"$work/decoded.rgb")

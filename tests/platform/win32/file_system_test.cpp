@@ -8,6 +8,8 @@
 
 #include "platform/platform_test.h"
 #include "platform/win32/unique_resource.h"
+#include "support/error_of.h"
+#include "support/expected_texts.h"
 // The file-system interface has its own CopyFile; the W call is named in full where meant.
 #undef CopyFile
 
@@ -64,16 +66,37 @@ TEST_F(FileSystemTest, AReadOnlySourceIsCopiedWithItsAttributeAndTime) {
     EXPECT_EQ(folder.Names("ext"), Strings{"Comm.jar"});
 }
 
-// Another start, copying at the same time, put its read-only copy in place after this one found
-// the file absent: the file is installed, so the copy says nothing and leaves that one be. The
-// ReadOnlyFileInTheWay row shows the same file, there all along, refused.
-TEST_F(FileSystemTest, AFileInstalledMeanwhileByAnotherStartIsNoError) {
+struct MeanwhileCase {
+    const char* name;
+    const char* placed;
+    bool installed;
+};
+
+class InstalledMeanwhile : public FileSystemTest,
+                           public ::testing::WithParamInterface<MeanwhileCase> {};
+
+// Another program put a file in place after this one found the file absent: it is left as it is,
+// and counts as installed only when it is the very file. The ReadOnlyFileInTheWay row
+// shows a file there all along, refused.
+TEST_P(InstalledMeanwhile, CountsOnlyTheSameFile) {
     ASSERT_FALSE(fileSystem->FileExists(Utf8(folder / "ext/Comm.jar")));
-    MakeReadOnlyFileInTheWay(folder);
-    EXPECT_NO_THROW(fileSystem->CopyFile(Utf8(folder / "source/Comm.jar"), Utf8(folder / "ext/")));
-    EXPECT_EQ(ReadFile(folder / "ext/Comm.jar"), "old");
+    WriteFile(folder / "ext/Comm.jar", GetParam().placed);
+    const RunTimeError error = testing::ErrorOf(
+        [&] { fileSystem->CopyFile(Utf8(folder / "source/Comm.jar"), Utf8(folder / "ext/")); });
+    EXPECT_EQ(error.Number(), GetParam().installed ? 0 : 58);
+    EXPECT_EQ(error.Description(), GetParam().installed
+                                       ? "no error"
+                                       : testing::ForeignFileText(Utf8(folder / "ext/Comm.jar")));
+    EXPECT_EQ(ReadFile(folder / "ext/Comm.jar"), GetParam().placed);
     EXPECT_EQ(folder.Names("ext"), Strings{"Comm.jar"});
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, InstalledMeanwhile,
+                         ::testing::Values(MeanwhileCase{"Equal", "comm archive contents", true},
+                                           MeanwhileCase{"Shorter", "comm archive", false},
+                                           MeanwhileCase{"Different", "comm archive CONTENTS",
+                                                         false}),
+                         testing::NameOfCase());
 
 void CloseListing(HANDLE listing) noexcept { FindClose(listing); }
 // A folder listing from FindFirstFileW, once it is known to have succeeded.

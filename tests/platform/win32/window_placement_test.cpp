@@ -27,8 +27,11 @@ INSTANTIATE_TEST_SUITE_P(
                       // A task bar on the left or at the top moves the work area's origin.
                       CentreCase{{40, 0, 1920, 1080}, {503, 550}, {728, 265, 1231, 815}},
                       CentreCase{{0, 30, 800, 600}, {503, 550}, {148, 40, 651, 590}},
-                      // A window larger than the work area overhangs on every side.
-                      CentreCase{{0, 0, 400, 300}, {503, 550}, {-51, -125, 452, 425}}));
+                      CentreCase{{0, 0, 503, 550}, {503, 550}, {0, 0, 503, 550}},
+                      // Larger than the work area, either way: the title bar stays on the screen.
+                      CentreCase{{0, 0, 400, 300}, {503, 550}, {0, 0, 503, 550}},
+                      CentreCase{{0, 28, 640, 480}, {503, 550}, {0, 28, 503, 578}},
+                      CentreCase{{60, 0, 560, 1024}, {503, 550}, {60, 0, 563, 550}}));
 
 }  // namespace
 }  // namespace pellatone::win32
