@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -227,12 +226,13 @@ public:
 
     // Gives the file, no longer marked, the destination's name unless a file is there and
     // `replace` is false. ERROR_SUCCESS, or why not; either way it stays open.
-    DWORD RenameTo(const std::wstring& destination, bool replace, Patience& patience) {
+    // Never in place of another file.
+    DWORD RenameTo(const std::wstring& destination, Patience& patience) {
         // The system's path conversion takes a full path on every Windows from Vista on.
         const std::size_t nameBytes = destination.size() * sizeof(wchar_t);
         std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
         auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        rename->ReplaceIfExists = replace ? TRUE : FALSE;
+        rename->ReplaceIfExists = FALSE;
         rename->RootDirectory = nullptr;
         rename->FileNameLength = static_cast<DWORD>(nameBytes);
         std::copy(destination.begin(), destination.end(), rename->FileName);
@@ -337,10 +337,7 @@ public:
         DWORD attributes = 0;
         const DWORD errorCode = AttributesBehindLinks(WideFromUtf8(path), attributes);
         if (errorCode == ERROR_SUCCESS) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-        if (win32::MeansNotFound(errorCode)) {
-            seenAbsent_.insert(WideFromUtf8(path));
-            return false;
-        }
+        if (win32::MeansNotFound(errorCode)) return false;
         throw ErrorNaming(win32::ErrorFromWin32(errorCode, path), path);
     }
 
@@ -354,16 +351,12 @@ public:
         const std::wstring_view name = win32::FileNameOf(sourceName);
         const std::wstring destination = folder + std::wstring(name);
         RequireFolder(folder, destination);
-        // Found absent by us a moment ago, or absent now: should a file then turn up before ours
-        // is in place, another program put it there, and it is never replaced.
-        const bool absentBefore =
-            seenAbsent_.count(destination) != 0 ||
-            ::GetFileAttributesW(destination.c_str()) == INVALID_FILE_ATTRIBUTES;
-        if (absentBefore && IsFile(destination)) {
+        // The copy is asked for where no file was found: one there now was put there by another
+        // program meanwhile, and it is never replaced.
+        if (IsFile(destination)) {
             KeepIfSame(source, sourceName, destination, patience);
             return;
         }
-        RefuseReadOnly(destination);
 
         // The copy is written under a name of its own beside its destination, flushed to the
         // disk and only then renamed into place, so the destination is never seen half written,
@@ -382,11 +375,11 @@ public:
         if (!temporary.MarkForDeletion(false)) {
             throw DestinationError(::GetLastError(), destination);
         }
-        const DWORD errorCode = temporary.RenameTo(destination, !absentBefore, patience);
+        const DWORD errorCode = temporary.RenameTo(destination, patience);
         if (errorCode != ERROR_SUCCESS) {
             // Or else it goes by its name.
             temporary.MarkForDeletion(true);
-            if (absentBefore && IsFile(destination)) {
+            if (IsFile(destination)) {
                 KeepIfSame(source, sourceName, destination, patience);
                 return;
             }
@@ -406,14 +399,6 @@ public:
     }
 
 private:
-    // Windows refuses to replace a read-only file; say so before copying, the same everywhere.
-    static void RefuseReadOnly(const std::wstring& destination) {
-        const DWORD attributes = ::GetFileAttributesW(destination.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            throw ErrorNaming(PathFileAccessError(), Utf8FromWide(destination));
-        }
-    }
-
     // A file as FileExists sees one: behind any link.
     static bool IsFile(const std::wstring& path) {
         DWORD attributes = 0;
@@ -444,10 +429,6 @@ private:
             throw ErrorNaming(PathNotFound(), Utf8FromWide(folder));
         }
     }
-
-    // The paths FileExists found nothing at, so that a copy there can tell a file that turned up
-    // since from one that was there all along.
-    std::set<std::wstring> seenAbsent_;
 };
 
 }  // namespace

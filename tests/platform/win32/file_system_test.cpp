@@ -33,12 +33,6 @@ void SetReadOnly(const fs::path& path) {
     ASSERT_NE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY), 0);
 }
 
-// Windows refuses to replace a read-only file: it stays, and so does nothing else.
-void MakeReadOnlyFileInTheWay(const testing::TemporaryFolder& folder) {
-    WriteFile(folder / "ext/Comm.jar", "old");
-    SetReadOnly(folder / "ext/Comm.jar");
-}
-
 // The copy carries the source's read-only attribute, which must not keep the temporary file from
 // being removed when the rename fails.
 void MakeReadOnlySourceAndAFolderInTheWay(const testing::TemporaryFolder& folder) {
@@ -47,10 +41,7 @@ void MakeReadOnlySourceAndAFolderInTheWay(const testing::TemporaryFolder& folder
 }
 
 INSTANTIATE_TEST_SUITE_P(Win32, CopyFileFailure,
-                         ::testing::Values(CopyFailure{"ReadOnlyFileInTheWay", "source/Comm.jar",
-                                                       "ext/", 75, "Path/File access error",
-                                                       "ext/Comm.jar", MakeReadOnlyFileInTheWay},
-                                           CopyFailure{"ReadOnlySourceAndAFolderInTheWay",
+                         ::testing::Values(CopyFailure{"ReadOnlySourceAndAFolderInTheWay",
                                                        "source/Comm.jar", "ext/", 75,
                                                        "Path/File access error", "ext/Comm.jar",
                                                        MakeReadOnlySourceAndAFolderInTheWay}),
@@ -76,8 +67,7 @@ class InstalledMeanwhile : public FileSystemTest,
                            public ::testing::WithParamInterface<MeanwhileCase> {};
 
 // Another program put a file in place after this one found the file absent: it is left as it is,
-// and counts as installed only when it is the very file. The ReadOnlyFileInTheWay row
-// shows a file there all along, refused.
+// and counts as installed only when it is the very file.
 TEST_P(InstalledMeanwhile, CountsOnlyTheSameFile) {
     ASSERT_FALSE(fileSystem->FileExists(Utf8(folder / "ext/Comm.jar")));
     WriteFile(folder / "ext/Comm.jar", GetParam().placed);
