@@ -328,6 +328,7 @@ refused_copy)
     list_version 1.6.0_03 REG_SZ "$jre6_windows"
     jre6=$(runtime_folder jre6)
     lay_out_sources "${extension_files[@]}"
+    command -v chattr >/dev/null || skip "chattr is not installed (Debian's e2fsprogs)"
     chattr +i "$jre6/lib/ext" 2>/dev/null || skip "no immutable flag here"
     run_program
     chattr -i "$jre6/lib/ext"
