@@ -15,11 +15,19 @@ trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
+# What the PE header must hold: its Machine field, its optional header's magic (PE32 or PE32+)
+# and subsystem 2, the GUI's. Read from the header itself: `file` words them differently from
+# one release to the next.
 case $architecture in
-x86) machine='PE32 executable (GUI) Intel 80386' manifest=x86 objdump=i686-w64-mingw32-objdump ;;
-x64) machine='PE32+ executable (GUI) x86-64' manifest=amd64 objdump=x86_64-w64-mingw32-objdump ;;
+x86) machine=0x14c magic=0x10b format=PE32 manifest=x86 objdump=i686-w64-mingw32-objdump ;;
+x64) machine=0x8664 magic=0x20b format=PE32+ manifest=amd64 objdump=x86_64-w64-mingw32-objdump ;;
 *) fail "unknown architecture $architecture" ;;
 esac
+# little_endian FILE OFFSET SIZE: the number stored there, in hex.
+little_endian() {
+    od -An -tu1 -j "$2" -N "$3" "$1" |
+        awk '{ for (i = NF; i >= 1; i--) n = n * 256 + $i } END { printf "0x%x\n", n }'
+}
 
 (cd "$build" && cpack -G ZIP -B "$work" >/dev/null) || fail "cpack could not build the zip"
 zip="$work/pellatone-$version-windows-$architecture.zip"
@@ -29,8 +37,15 @@ entries=$(unzip -Z1 "$zip")
 unzip -q "$zip" -d "$work/unpacked"
 exe="$work/unpacked/pellatone.exe"
 
-file -b "$exe" | grep -q "^$machine" \
-    || fail "pellatone.exe is not a $architecture Windows program: $(file -b "$exe")"
+[ "$(head -c 2 "$exe")" = MZ ] || fail "pellatone.exe has no MZ header"
+header=$(($(little_endian "$exe" 60 4)))
+[ "$(tail -c +$((header + 1)) "$exe" | head -c 4 | tr '\0' _)" = PE__ ] \
+    || fail "pellatone.exe has no PE signature at $header"
+found="Machine $(little_endian "$exe" $((header + 4)) 2)"
+found="$found, magic $(little_endian "$exe" $((header + 24)) 2)"
+found="$found, subsystem $(little_endian "$exe" $((header + 24 + 68)) 2)"
+[ "$found" = "Machine $machine, magic $magic, subsystem 0x2" ] ||
+    fail "pellatone.exe is not a $architecture Windows GUI program ($format, Machine $machine): $found"
 # The manifest is kept as plain text among the resources; the program's own identity is what
 # must name the architecture (its dependencies may say "*").
 architectures=$(tr '\n' ' ' <"$exe" | grep -ao 'name="Pellatone.Startup"[^>]*' |
@@ -45,4 +60,4 @@ for dll in $imports; do
     printf '%s\n' "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$windows_own" \
         || fail "pellatone.exe imports $dll, which Windows does not ship"
 done
-echo "windows zip: pellatone.exe, $machine, manifest $manifest, imports only $(echo $imports | tr '\n' ' ')"
+echo "windows zip: pellatone.exe, $format GUI program, Machine $machine, manifest $manifest, imports only $(echo $imports | tr '\n' ' ')"
