@@ -65,7 +65,7 @@ posix::UniqueFd OpenWholeModule(const std::string& path) {
         throw RefusedModule(path,
                             std::string("cannot open shared object file: ") + std::strerror(errno));
     }
-    struct stat info {};
+    struct stat info = {};
     if (::fstat(module.Get(), &info) != 0) throw RefusedModule(path, std::strerror(errno));
     if (!S_ISREG(info.st_mode)) throw RefusedModule(path, "not a regular file");
     const auto fileSize = static_cast<std::uint64_t>(info.st_size);
