@@ -143,7 +143,7 @@ void GuiModule::ShowMessageBox(const std::string& text) {
 }
 
 bool GuiModule::RunSplashWindow(const Timer1Handler& onTimer1Tick) {
-    Timer1Context context{table_, onTimer1Tick};
+    Timer1Context context{.table = table_, .handler = onTimer1Tick};
     PellatoneGuiStatus status{};
     const bool shown = table_.run_splash_window(Timer1Tick, &context, &status) != 0;
     RaiseIfFailed(status);

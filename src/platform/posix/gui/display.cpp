@@ -128,7 +128,7 @@ ScreenPoint CentredOnWorkArea(int width, int height) {
     // the X screens of a connection as its screens, or, with Xinerama, the monitors of its one X
     // screen, which is then screen 0.
     Fl::screen_work_area(screenX, screenY, screenW, screenH, fl_screen);
-    return {screenX + (screenW - width) / 2, screenY + (screenH - height) / 2};
+    return {.x = screenX + (screenW - width) / 2, .y = screenY + (screenH - height) / 2};
 }
 
 }  // namespace pellatone
