@@ -64,12 +64,9 @@ check_contents() {
     # protection, AArch64's (BTI and PAC), which Debian 13's hardening-check also asks of an
     # x86-64 program; Debian 12's knows no such check.
     dpkg-deb -x "$deb" "$work/root"
-    not_asked=--nocfprotection
-    if hardening-check --help 2>&1 | grep -q -- --nobranchprotection; then
-        not_asked="$not_asked --nobranchprotection"
-    fi
+    no_branch=$(hardening-check --help 2>&1 | grep -om1 -- --nobranchprotection || true)
     # shellcheck disable=SC2086
-    hardening=$(hardening-check $not_asked "$work/root/opt/pellatone/pellatone" \
+    hardening=$(hardening-check --nocfprotection $no_branch "$work/root/opt/pellatone/pellatone" \
         "$work/root/opt/pellatone/pellatone-gui.so") || fail "hardening-check: $hardening"
 
     # The desktop entry, and the AppStream metadata together with the entry it names.

@@ -19,15 +19,12 @@ trap 'exit 143' TERM
 # and subsystem 2, the GUI's. Read from the header itself: `file` words them differently from
 # one release to the next.
 case $architecture in
-x86) machine=0x14c magic=0x10b format=PE32 manifest=x86 objdump=i686-w64-mingw32-objdump ;;
-x64) machine=0x8664 magic=0x20b format=PE32+ manifest=amd64 objdump=x86_64-w64-mingw32-objdump ;;
+x86) machine=014c magic=010b format=PE32 manifest=x86 objdump=i686-w64-mingw32-objdump ;;
+x64) machine=8664 magic=020b format=PE32+ manifest=amd64 objdump=x86_64-w64-mingw32-objdump ;;
 *) fail "unknown architecture $architecture" ;;
 esac
-# little_endian FILE OFFSET SIZE: the number stored there, in hex.
-little_endian() {
-    od -An -tu1 -j "$2" -N "$3" "$1" |
-        awk '{ for (i = NF; i >= 1; i--) n = n * 256 + $i } END { printf "0x%x\n", n }'
-}
+# pe_field FILE OFFSET SIZE: the little-endian number stored there, in hex.
+pe_field() { od --endian=little -An -tx"$3" -j "$2" -N "$3" "$1" | tr -d ' '; }
 
 (cd "$build" && cpack -G ZIP -B "$work" >/dev/null) || fail "cpack could not build the zip"
 zip="$work/pellatone-$version-windows-$architecture.zip"
@@ -37,15 +34,11 @@ entries=$(unzip -Z1 "$zip")
 unzip -q "$zip" -d "$work/unpacked"
 exe="$work/unpacked/pellatone.exe"
 
-[ "$(head -c 2 "$exe")" = MZ ] || fail "pellatone.exe has no MZ header"
-header=$(($(little_endian "$exe" 60 4)))
-[ "$(tail -c +$((header + 1)) "$exe" | head -c 4 | tr '\0' _)" = PE__ ] \
-    || fail "pellatone.exe has no PE signature at $header"
-found="Machine $(little_endian "$exe" $((header + 4)) 2)"
-found="$found, magic $(little_endian "$exe" $((header + 24)) 2)"
-found="$found, subsystem $(little_endian "$exe" $((header + 24 + 68)) 2)"
-[ "$found" = "Machine $machine, magic $magic, subsystem 0x2" ] ||
-    fail "pellatone.exe is not a $architecture Windows GUI program ($format, Machine $machine): $found"
+header=$((0x$(pe_field "$exe" 60 4)))
+found="$(pe_field "$exe" $((header + 4)) 2) $(pe_field "$exe" $((header + 24)) 2)"
+found="$found $(pe_field "$exe" $((header + 92)) 2)"
+[ "$found" = "$machine $magic 0002" ] || fail "pellatone.exe is not a $architecture Windows GUI \
+program ($format, Machine $machine): its Machine, magic and subsystem are $found"
 # The manifest is kept as plain text among the resources; the program's own identity is what
 # must name the architecture (its dependencies may say "*").
 architectures=$(tr '\n' ' ' <"$exe" | grep -ao 'name="Pellatone.Startup"[^>]*' |
