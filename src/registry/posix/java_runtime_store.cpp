@@ -71,7 +71,7 @@ std::vector<std::filesystem::path> FoldersUnder(const std::filesystem::path& roo
             folders.push_back(entries->path());
         }
     }
-    std::sort(folders.begin(), folders.end(), [](const auto& left, const auto& right) {
+    std::ranges::sort(folders, [](const auto& left, const auto& right) {
         return left.filename().native() < right.filename().native();
     });
     return folders;
@@ -169,7 +169,7 @@ std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
 
 JavaRuntimeStore::JavaRuntimeStore(std::vector<InstalledJavaRuntime> runtimes)
     : runtimeKeyPath_(Components(kJavaRuntimeKey)), runtimes_(std::move(runtimes)) {
-    std::stable_sort(runtimes_.begin(), runtimes_.end(), [](const auto& left, const auto& right) {
+    std::ranges::stable_sort(runtimes_, [](const auto& left, const auto& right) {
         return NameLessIgnoringCase{}(left.version, right.version);
     });
 }
@@ -219,7 +219,7 @@ RegistryStatus JavaRuntimeStore::EnumKey(RegistryKey key, std::uint32_t index,
     if (found.size() >= kSubKeyNameUnits || found.size() >= name.size()) {
         return registry_status::kMoreData;
     }
-    std::copy(found.begin(), found.end(), name.begin());
+    std::ranges::copy(found, name.begin());
     name[found.size()] = '\0';
     return registry_status::kSuccess;
 }
@@ -238,7 +238,7 @@ RegistryStatus JavaRuntimeStore::QueryValue(RegistryKey key, const std::string& 
     type = registry_type::kString;
     size = static_cast<std::uint32_t>(folder.size() + 1);
     if (folder.size() >= data.size()) return registry_status::kMoreData;
-    std::copy(folder.begin(), folder.end(), data.begin());
+    std::ranges::copy(folder, data.begin());
     data[folder.size()] = 0;
     return registry_status::kSuccess;
 }
