@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs, as root on Debian 12, whatever the build and the tests need and is not there yet.
+# Installs, as root on Debian 13 or 12, whatever the build and the tests need and is not there yet.
 #   install-deps.sh run    what building and running the Linux program needs
 #   install-deps.sh test   all of that, plus the Windows cross-compilers (32- and 64-bit, the
 #                          latter for machines that cannot run 32-bit programs), Wine, Xvfb and
@@ -15,11 +15,11 @@ packages="cmake ninja-build g++ pkg-config libfltk1.3-dev libgif-dev libx11-dev 
 if [ "$purpose" = test ]; then
     # default-jre brings the JDK's splash screen (libsplashscreen), the splash benchmark's yardstick.
     packages="$packages googletest libgtest-dev libgmock-dev clang clang-tidy clang-format
-        libclang-rt-14-dev default-jdk-headless default-jre g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+        libclang-rt-dev default-jdk-headless default-jre g++-mingw-w64-i686-posix binutils-mingw-w64-i686
         g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
         wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick locales util-linux dpkg-dev file
         zip unzip desktop-file-utils lintian python3 devscripts appstream
-        strip-nondeterminism git strace libxdamage-dev icoutils"
+        strip-nondeterminism git strace libxdamage-dev icoutils e2fsprogs"
     # The Windows program is 32-bit: Wine runs it in a 64-bit prefix with its 32-bit half, an
     # i386 package (the update below then fetches that architecture's lists too).
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386

@@ -12,7 +12,11 @@ int main() {
         // sequence runs: before the splash window, the look-up would hold it back.
         const auto startUp = [&](SplashWindow* splash) {
             const std::unique_ptr<RegistryAccess> registry = CreateSystemRegistry();
-            StartupRun context{{*platform, *registry, *fileSystem, HostPathConvention()}, {}};
+            StartupRun context{.services = {.platform = *platform,
+                                            .registry = *registry,
+                                            .fileSystem = *fileSystem,
+                                            .convention = HostPathConvention()},
+                               .JavaHomeFolder = {}};
             RunStartupSequence(splash, context);
         };
         const auto onTimer1Tick = [&](SplashWindow& splash) {

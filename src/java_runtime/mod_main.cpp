@@ -33,10 +33,10 @@ struct CommExtensionFile {
 };
 
 constexpr std::array<CommExtensionFile, 4> kCommExtensionPlan{{
-    {R"(\lib\ext\)", "Comm.jar"},
-    {R"(\lib\)", "javax.comm.properties"},
-    {R"(\bin\)", "Win32com.dll"},
-    {R"(\lib\ext\)", "jdc.jar"},
+    {.folderSuffix = R"(\lib\ext\)", .sourceName = "Comm.jar"},
+    {.folderSuffix = R"(\lib\)", .sourceName = "javax.comm.properties"},
+    {.folderSuffix = R"(\bin\)", .sourceName = "Win32com.dll"},
+    {.folderSuffix = R"(\lib\ext\)", .sourceName = "jdc.jar"},
 }};
 
 // The folder the extension files are copied from, GsmModemJar, with its trailing separator.

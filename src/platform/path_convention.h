@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,7 +9,7 @@ namespace pellatone {
 // The fixed paths of the program are written with backslashes, as Windows spells them; on POSIX
 // systems each backslash of such a fixed piece becomes "/". Paths that come from outside (the
 // application folder, a Java home) are never converted.
-enum class PathConvention { kWindows, kPosix };
+enum class PathConvention : std::uint8_t { kWindows, kPosix };
 
 inline std::string InConvention(std::string_view backslashed, PathConvention convention) {
     std::string result(backslashed);

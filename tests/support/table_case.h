@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <concepts>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -12,9 +13,7 @@ namespace pellatone::testing {
 // failure report shows for it (PrintTo, which a test file takes in with `using testing::PrintTo;`
 // beside its rows, where gtest looks for it).
 template <typename Case>
-concept NamedCase = requires(const Case& row) {
-    std::string_view(row.name);
-};
+concept NamedCase = std::constructible_from<std::string_view, decltype(Case::name)>;
 
 template <NamedCase Case>
 void PrintTo(const Case& row, std::ostream* out) {

@@ -15,17 +15,17 @@ struct ClassPathEntry {
 
 // The entries are fixed: they do not depend on which files exist.
 constexpr std::array<ClassPathEntry, 11> kServerClassPath{{
-    {R"(\Vexmora\lib\comm.jar)", false},
-    {R"(\Vexmora\lib\jdc.jar)", false},
-    {R"(\Vexmora\lib\jxl.jar)", false},
-    {R"(\Vexmora\lib\log4j-1.2.8.jar)", false},
-    {R"(\Vexmora\lib\Vexmora.jar)", false},
-    {R"(\Vexmora\lib\slf4j-log4j12-1.1.0.jar)", false},
-    {R"(\Vexmora\lib\slf4j-api-1.1.0.jar)", false},
-    {R"(\Vexmora\lib\slf4j-simple-1.1.0.jar)", false},
-    {R"(\Vexmora\lib\swing-layout-1.0.jar)", false},
-    {R"(\Vexmora\lib\win32com.dll.jar)", false},
-    {R"(\Vexmora)", true},
+    {.relativePath = R"(\Vexmora\lib\comm.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\jdc.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\jxl.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\log4j-1.2.8.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\Vexmora.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\slf4j-log4j12-1.1.0.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\slf4j-api-1.1.0.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\slf4j-simple-1.1.0.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\swing-layout-1.0.jar)", .last = false},
+    {.relativePath = R"(\Vexmora\lib\win32com.dll.jar)", .last = false},
+    {.relativePath = R"(\Vexmora)", .last = true},
 }};
 
 // Appends the piece in double quotes as the Windows C runtime reads them back: a quote inside is

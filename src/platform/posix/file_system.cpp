@@ -165,7 +165,7 @@ public:
     HeldTerminationSignals() {
         sigemptyset(&held_);
         for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-            struct sigaction current {};
+            struct sigaction current = {};
             if (::sigaction(number, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
                 sigaddset(&held_, number);
             }
@@ -278,7 +278,7 @@ posix::UniqueFd OpenRegularFile(const std::string& path) {
         return notFound(errnoValue) ? ErrorNaming(FileNotFound(), path)
                                     : SourceError(errnoValue, path);
     };
-    struct stat info {};
+    struct stat info = {};
     if (::stat(path.c_str(), &info) != 0) throw failure(errno);
     if (!S_ISREG(info.st_mode)) throw ErrorNaming(FileNotFound(), path);
     posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
@@ -305,7 +305,7 @@ RunTimeError FolderError(int errnoValue) {
 }
 
 bool PosixFileSystem::FileExists(const std::string& path) {
-    struct stat info {};
+    struct stat info = {};
     if (::stat(path.c_str(), &info) != 0) {
         if (MeansNotFound(errno)) return false;
         throw ErrorNaming(ErrorFromErrno(errno), path);
@@ -316,7 +316,7 @@ bool PosixFileSystem::FileExists(const std::string& path) {
 void PosixFileSystem::CopyFile(const std::string& sourcePath,
                                const std::string& destinationFolder) {
     const posix::UniqueFd source = OpenRegularFile(sourcePath);
-    struct stat sourceInfo {};
+    struct stat sourceInfo = {};
     if (::fstat(source.Get(), &sourceInfo) != 0) throw SourceError(errno, sourcePath);
     const std::size_t slash = sourcePath.rfind('/');
     const std::string name = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);

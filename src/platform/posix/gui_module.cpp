@@ -65,7 +65,7 @@ posix::UniqueFd OpenWholeModule(const std::string& path) {
         throw RefusedModule(path,
                             std::string("cannot open shared object file: ") + std::strerror(errno));
     }
-    struct stat info {};
+    struct stat info = {};
     if (::fstat(module.Get(), &info) != 0) throw RefusedModule(path, std::strerror(errno));
     if (!S_ISREG(info.st_mode)) throw RefusedModule(path, "not a regular file");
     const auto fileSize = static_cast<std::uint64_t>(info.st_size);
@@ -143,7 +143,7 @@ void GuiModule::ShowMessageBox(const std::string& text) {
 }
 
 bool GuiModule::RunSplashWindow(const Timer1Handler& onTimer1Tick) {
-    Timer1Context context{table_, onTimer1Tick};
+    Timer1Context context{.table = table_, .handler = onTimer1Tick};
     PellatoneGuiStatus status{};
     const bool shown = table_.run_splash_window(Timer1Tick, &context, &status) != 0;
     RaiseIfFailed(status);

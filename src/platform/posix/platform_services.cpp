@@ -112,7 +112,7 @@ void PosixPlatformServices::StartProcessInFolder(const std::string& commandLine,
                                                  const std::string& folder) {
     // The process enters the folder itself, so ours is neither needed nor changed; a folder
     // that cannot be entered fails here, as making it current would, before anything starts.
-    struct stat info {};
+    struct stat info = {};
     if (::stat(folder.c_str(), &info) != 0) throw FolderError(errno);
     if (!S_ISDIR(info.st_mode)) throw PathNotFound();
     if (::faccessat(AT_FDCWD, folder.c_str(), X_OK, AT_EACCESS) != 0) throw FolderError(errno);

@@ -53,7 +53,7 @@ std::vector<std::filesystem::path> FoldersUnder(const std::filesystem::path& roo
             folders.push_back(entries->path());
         }
     }
-    std::sort(folders.begin(), folders.end(), [](const auto& left, const auto& right) {
+    std::ranges::sort(folders, [](const auto& left, const auto& right) {
         return left.filename().native() < right.filename().native();
     });
     return folders;
@@ -147,10 +147,9 @@ const std::vector<InstalledJavaRuntime>& InstalledRuntimeRegistry::Runtimes() {
     if (!runtimes_ && !findError_) {
         findError_ = ErrorRaisedBy([this] {
             std::vector<InstalledJavaRuntime> runtimes = findRuntimes_();
-            std::stable_sort(runtimes.begin(), runtimes.end(),
-                             [](const auto& left, const auto& right) {
-                                 return NameLessIgnoringCase{}(left.version, right.version);
-                             });
+            std::ranges::stable_sort(runtimes, [](const auto& left, const auto& right) {
+                return NameLessIgnoringCase{}(left.version, right.version);
+            });
             runtimes_ = std::move(runtimes);
         });
     }
@@ -160,7 +159,7 @@ const std::vector<InstalledJavaRuntime>& InstalledRuntimeRegistry::Runtimes() {
 
 const InstalledJavaRuntime* InstalledRuntimeRegistry::RuntimeOf(std::string_view version) {
     const std::vector<InstalledJavaRuntime>& runtimes = Runtimes();
-    const auto found = std::find_if(runtimes.begin(), runtimes.end(), [&](const auto& runtime) {
+    const auto found = std::ranges::find_if(runtimes, [&](const auto& runtime) {
         return CompareNamesIgnoringCase(runtime.version, version) == 0;
     });
     return found == runtimes.end() ? nullptr : &*found;

@@ -337,6 +337,7 @@ links_followed)
 refused_copy)
     list_jre6
     lay_out_sources "${extension_files[@]}"
+    command -v chattr >/dev/null || skip "chattr is not installed (Debian's e2fsprogs)"
     chattr +i "$jre6/lib/ext" 2>/dev/null || skip "no immutable flag here"
     run_program
     chattr -i "$jre6/lib/ext"

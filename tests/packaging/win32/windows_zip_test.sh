@@ -12,11 +12,16 @@ version=$2
 architecture=$3
 use_work_folder
 
+# What the PE header must hold: its Machine field, its optional header's magic (PE32 or PE32+)
+# and subsystem 2, the GUI's. Read from the header itself: `file` words them differently from
+# one release to the next.
 case $architecture in
-x86) machine='PE32 executable (GUI) Intel 80386' manifest=x86 objdump=i686-w64-mingw32-objdump ;;
-x64) machine='PE32+ executable (GUI) x86-64' manifest=amd64 objdump=x86_64-w64-mingw32-objdump ;;
+x86) machine=014c magic=010b format=PE32 manifest=x86 objdump=i686-w64-mingw32-objdump ;;
+x64) machine=8664 magic=020b format=PE32+ manifest=amd64 objdump=x86_64-w64-mingw32-objdump ;;
 *) fail "unknown architecture $architecture" ;;
 esac
+# pe_field FILE OFFSET SIZE: the little-endian number stored there, in hex.
+pe_field() { od --endian=little -An -tx"$3" -j "$2" -N "$3" "$1" | tr -d ' '; }
 
 (cd "$build" && cpack -G ZIP -B "$work" >/dev/null) || fail "cpack could not build the zip"
 zip="$work/pellatone-$version-windows-$architecture.zip"
@@ -26,8 +31,11 @@ entries=$(unzip -Z1 "$zip")
 unzip -q "$zip" -d "$work/unpacked"
 exe="$work/unpacked/pellatone.exe"
 
-file -b "$exe" | grep -q "^$machine" \
-    || fail "pellatone.exe is not a $architecture Windows program: $(file -b "$exe")"
+header=$((0x$(pe_field "$exe" 60 4)))
+found="$(pe_field "$exe" $((header + 4)) 2) $(pe_field "$exe" $((header + 24)) 2)"
+found="$found $(pe_field "$exe" $((header + 92)) 2)"
+[ "$found" = "$machine $magic 0002" ] || fail "pellatone.exe is not a $architecture Windows GUI \
+program ($format, Machine $machine): its Machine, magic and subsystem are $found"
 # The manifest is kept as plain text among the resources; the program's own identity is what
 # must name the architecture (its dependencies may say "*").
 architectures=$(tr '\n' ' ' <"$exe" | grep -ao 'name="Pellatone.Startup"[^>]*' |
@@ -42,4 +50,4 @@ for dll in $imports; do
     printf '%s\n' "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$windows_own" \
         || fail "pellatone.exe imports $dll, which Windows does not ship"
 done
-echo "windows zip: pellatone.exe, $machine, manifest $manifest, imports only $(echo $imports | tr '\n' ' ')"
+echo "windows zip: pellatone.exe, $format GUI program, Machine $machine, manifest $manifest, imports only $(echo $imports | tr '\n' ' ')"

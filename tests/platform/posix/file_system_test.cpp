@@ -58,7 +58,7 @@ TEST_F(FileSystemTest, CopyTakesThePermissionBitsWithoutPrivilege) {
         const mode_t previous = ::umask(c.umask);
         fileSystem->CopyFile(source, folder / "ext/");
         ::umask(previous);
-        struct stat info {};
+        struct stat info = {};
         ASSERT_EQ(::stat((folder / "ext/Comm.jar").c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, c.copy) << std::oct << c.source << " under " << c.umask;
         std::filesystem::remove(folder / "ext/Comm.jar");

@@ -14,10 +14,12 @@ bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
 
 int OpenDevNull() { return ::open("/dev/null", O_RDONLY | O_CLOEXEC); }
 
+void OwnUntilReturn(int fd) { const posix::UniqueFd owner(fd); }
+
 TEST(UniqueFd, ClosesTheDescriptorWhenItGoes) {
     const int fd = OpenDevNull();
     ASSERT_GE(fd, 0);
-    { const posix::UniqueFd owner(fd); }
+    OwnUntilReturn(fd);
     EXPECT_FALSE(IsOpen(fd));
 }
 

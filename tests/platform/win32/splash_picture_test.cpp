@@ -104,9 +104,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::NameOfCase{});
 
 TEST(ComposeSplashPictureTest, APictureTooLargeForMemoryIsAnError) {
-    const RunTimeError error = ErrorOf([] {
+    const auto compose = [] {
         static_cast<void>(ComposeSplashPicture(RedOverBlue(4, 4, 2), {100000, 100000}));
-    });
+    };
+    const RunTimeError error = ErrorOf(compose);
     EXPECT_EQ(error.Number(), error_number::kSystemError);
     EXPECT_EQ(error.Description(), "The splash picture could not be composed");
 }

@@ -120,8 +120,8 @@ bool DisplayAvailable() { return TheDisplay().available; }
 std::string DisplayFailure() { return TheDisplay().failure; }
 
 ScreenPoint PlaceInWorkArea(const ScreenArea& area, int width, int height) {
-    if (width > area.width || height > area.height) return {area.x, area.y};
-    return {area.x + (area.width - width) / 2, area.y + (area.height - height) / 2};
+    if (width > area.width || height > area.height) return {.x = area.x, .y = area.y};
+    return {.x = area.x + (area.width - width) / 2, .y = area.y + (area.height - height) / 2};
 }
 
 ScreenPoint PlaceOnWorkArea(int width, int height) {

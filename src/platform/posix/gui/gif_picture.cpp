@@ -53,7 +53,7 @@ std::uint32_t Xrgb(GifColorType colour) {
 }  // namespace
 
 XrgbPicture DecodeGifPicture(std::span<const unsigned char> data) {
-    MemoryReader reader{data};
+    MemoryReader reader{.data = data, .position = 0};
     int error = D_GIF_SUCCEEDED;
     const UniqueGifFile file(DGifOpen(&reader, ReadFromMemory, &error));
     if (!file) throw InvalidPicture(error);

@@ -54,7 +54,12 @@ void HideAll() {
 }
 
 constexpr PellatoneGuiTable kTable = {
-    kPellatoneGuiAbiVersion, OpenDisplay, ShowBox, RunSplash, UnloadSplash, HideAll,
+    .version = kPellatoneGuiAbiVersion,
+    .open_display = OpenDisplay,
+    .show_message_box = ShowBox,
+    .run_splash_window = RunSplash,
+    .unload_splash_window = UnloadSplash,
+    .hide_all_windows = HideAll,
 };
 
 }  // namespace

@@ -121,10 +121,12 @@ private:
 
 // Only the decoder, which does not touch the display: this may run on a thread of its own.
 SplashPictures DecodeSplashPictures() {
-    return {ComposeSplashPicture(DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize)),
-                                 splash::kImageWidth, splash::kImageHeight),
-            DecodeGifPicture(std::span(kIcon32Picture, kIcon32PictureSize)),
-            DecodeGifPicture(std::span(kIcon16Picture, kIcon16PictureSize))};
+    XrgbPicture picture =
+        ComposeSplashPicture(DecodeGifPicture(std::span(kSplashPicture, kSplashPictureSize)),
+                             splash::kImageWidth, splash::kImageHeight);
+    return {.picture = std::move(picture),
+            .icon32 = DecodeGifPicture(std::span(kIcon32Picture, kIcon32PictureSize)),
+            .icon16 = DecodeGifPicture(std::span(kIcon16Picture, kIcon16PictureSize))};
 }
 
 std::future<SplashPictures>& PreparedPictures() {
@@ -213,7 +215,9 @@ void PrepareSplashPictures() {
     try {
         prepared = std::async(std::launch::async, DecodeSplashPictures);
     } catch (const std::system_error&) {
-        // No thread to spare: the window decodes them itself when it loads.
+        // No thread to spare: nothing is prepared, and the window decodes them itself when it
+        // loads.
+        prepared = {};
     }
 }
 
