@@ -51,14 +51,14 @@ if [ "${1:-}" = splash ]; then
     cp "$program" "$work/app/pellatone"
     cp "$module" "$work/app/pellatone-gui.so"
     gcc -O2 -o "$work/floor_splash" scripts/benchmark/floor_splash.c -lgif -lX11
-    gcc -O2 -o "$work/splash_watch" scripts/benchmark/splash_watch.c -lXdamage -lX11
+    gcc -O2 -o "$work/x_splash_watch" tests/support/x_splash_watch.c -lXdamage -lX11
     # The JDK's splash stays up as long as its application runs: one that only waits.
     printf 'public class Idle { public static void main(String[] a) throws Exception {
         Thread.sleep(60000); } }\n' >"$work/Idle.java"
     javac -d "$work" "$work/Idle.java"
     start_display
     echo "JDK: $(java -version 2>&1 | head -n 1)"
-    DISPLAY=$own_display "$work/splash_watch" "$runs" 1.2 \
+    DISPLAY=$own_display "$work/x_splash_watch" times "$runs" 1.2 \
         program "$work/app/pellatone" -- \
         floor "$work/floor_splash" assets/splash.gif -- \
         "JDK splash" java -splash:assets/splash.gif -cp "$work" Idle
@@ -88,7 +88,7 @@ if [ "${1:-}" = windows-splash ]; then
     "$target-windres" "$work/floor.rc" -O coff -o "$work/floor_picture.o"
     "$target-gcc" -std=c11 -O2 -mwindows -o "$work/floor/floor_splash.exe" \
         scripts/benchmark/floor_splash_win32.c "$work/floor_picture.o" -lole32 -loleaut32 -luuid
-    gcc -O2 -o "$work/splash_watch" scripts/benchmark/splash_watch.c -lXdamage -lX11
+    gcc -O2 -o "$work/x_splash_watch" tests/support/x_splash_watch.c -lXdamage -lX11
     start_display
     # A prefix of its own whose server and services keep running between the runs, as Windows
     # does between two programs; Wine is not to offer its Mono and Gecko installers.
@@ -98,7 +98,7 @@ if [ "${1:-}" = windows-splash ]; then
     wineserver -p
     wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; exit 1; }
     echo "Wine: $(wine --version), the $bits-bit program $program"
-    "$work/splash_watch" "$runs" 1.2 \
+    "$work/x_splash_watch" times "$runs" 1.2 \
         program wine "$work/program/pellatone.exe" -- \
         floor wine "$work/floor/floor_splash.exe"
     exit

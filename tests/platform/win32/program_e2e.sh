@@ -3,7 +3,7 @@
 # what a user and the started Java runtime would see.
 #
 #   program_e2e.sh SCENARIO PELLATONE_EXE JAVA_STAND_IN MESSAGE_BOX_CLICKER BUILD_FOLDER \
-#                  SPLASH_WATCH PLANTED_DLL_FOLDER SPLASH_FRAMES
+#                  SPLASH_WATCH PLANTED_DLL_FOLDER X_SPLASH_WATCH
 #
 #   bare_java       the splash window shows for Timer1's 2000 ms, then the stand-in java.exe
 #                   beside the program is started hidden with the exact command line, in the
@@ -27,7 +27,7 @@ clicker=$4
 build_folder=$5
 splash_watch=$6
 planted_dlls=$7
-splash_frames=$8
+x_splash_watch=$8
 assets="$(cd "$(dirname "$0")/../../../assets" && pwd)"
 # shellcheck source=tests/support/test_helpers.sh
 . "$(dirname "$0")/../../support/test_helpers.sh"
@@ -102,11 +102,11 @@ check_splash_time() {
 }
 
 # Every picture the splash window shows, followed on the X server from its mapping until it is
-# unmapped (splash_frames, native). Returns once the watch is looking.
+# unmapped (x_splash_watch, native). Returns once the watch is looking.
 follow_splash_pictures() {
     rm -f "$build_folder/splash-window-windows-before.png"
-    timeout 120 "$splash_frames" 100 "$work/final.ppm" "$work/other.ppm" >"$work/pictures.txt" \
-        2>&1 &
+    timeout 120 "$x_splash_watch" frames 100 "$work/final.ppm" "$work/other.ppm" \
+        >"$work/pictures.txt" 2>&1 &
     pictures_pid=$!
     background+=("$pictures_pid")
     await 60 'grep -q ^watching "$work/pictures.txt"' || fail "the splash picture watch did not start"
