@@ -77,7 +77,7 @@ public:
     // nowhere counts as no file and makes way, as it always did.
     Placing PutInPlace() {
         Placing placing = path_.empty() ? LinkUnnamed() : RenameNamed();
-        struct stat info {};
+        struct stat info = {};
         if (placing == Placing::kNameTaken && ::stat(destination_.c_str(), &info) != 0 &&
             errno == ENOENT && ::lstat(destination_.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
             ::unlink(destination_.c_str()) == 0) {
@@ -245,8 +245,8 @@ bool SameContents(int source, const std::string& sourcePath, const std::string& 
         if (MeansNotFound(errno)) return false;
         throw DestinationError(errno, destination);
     }
-    struct stat sourceInfo {};
-    struct stat otherInfo {};
+    struct stat sourceInfo = {};
+    struct stat otherInfo = {};
     if (::fstat(source, &sourceInfo) != 0) throw SourceError(errno, sourcePath);
     if (::fstat(other.Get(), &otherInfo) != 0) throw DestinationError(errno, destination);
     if (S_ISDIR(otherInfo.st_mode)) throw DestinationError(EISDIR, destination);
