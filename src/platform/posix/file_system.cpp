@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,7 @@ RunTimeError DestinationError(int errnoValue, const std::string& destination) {
 }
 
 // What became of a complete copy.
-enum class Placing {
+enum class Placing : std::uint8_t {
     kPlaced,
     kNameTaken,  // another file got there first; ours is dropped
     kCopyAgain,  // it could not be named, and is now an empty named file to fill again

@@ -154,7 +154,7 @@ const std::vector<InstalledJavaRuntime>& InstalledRuntimeRegistry::Runtimes() {
         });
     }
     if (findError_) throw *findError_;
-    return *runtimes_;
+    return runtimes_.value();
 }
 
 const InstalledJavaRuntime* InstalledRuntimeRegistry::RuntimeOf(std::string_view version) {
