@@ -144,17 +144,17 @@ std::vector<InstalledJavaRuntime> FindInstalledJavaRuntimes(
 }
 
 const std::vector<InstalledJavaRuntime>& InstalledRuntimeRegistry::Runtimes() {
-    if (!runtimes_ && !findError_) {
+    if (!lookedUp_) {
+        lookedUp_ = true;
         findError_ = ErrorRaisedBy([this] {
-            std::vector<InstalledJavaRuntime> runtimes = findRuntimes_();
-            std::ranges::stable_sort(runtimes, [](const auto& left, const auto& right) {
+            runtimes_ = findRuntimes_();
+            std::ranges::stable_sort(runtimes_, [](const auto& left, const auto& right) {
                 return NameLessIgnoringCase{}(left.version, right.version);
             });
-            runtimes_ = std::move(runtimes);
         });
     }
     if (findError_) throw *findError_;
-    return runtimes_.value();
+    return runtimes_;
 }
 
 const InstalledJavaRuntime* InstalledRuntimeRegistry::RuntimeOf(std::string_view version) {

@@ -63,7 +63,8 @@ private:
     [[nodiscard]] const InstalledJavaRuntime* RuntimeOf(std::string_view version);
 
     RuntimeFinder findRuntimes_;
-    std::optional<std::vector<InstalledJavaRuntime>> runtimes_;
+    bool lookedUp_ = false;
+    std::vector<InstalledJavaRuntime> runtimes_;
     std::optional<RunTimeError> findError_;
 };
 
