@@ -13,14 +13,14 @@ cd "$work"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -subj /CN=CA -days 2 -out ca.pem 2>/dev/null
 openssl req -newkey rsa:2048 -nodes -keyout key.pem -subj /CN=Vendor -out key.csr 2>/dev/null
 # certificate NAME DAYS PURPOSE: NAME.p12 (password "pw", with the CA's certificate), issued by the
-# CA for DAYS days (-1: expired yesterday) and the extended key usage PURPOSE.
+# CA for DAYS days (0: expired the moment it was made) and the extended key usage PURPOSE.
 certificate() {
     echo "extendedKeyUsage=$3" | openssl x509 -req -in key.csr -CA ca.pem -CAkey ca.key \
         -days "$2" -extfile /dev/stdin -out "$1.pem" 2>/dev/null
     openssl pkcs12 -export -inkey key.pem -in "$1.pem" -certfile ca.pem -passout pass:pw -out "$1.p12"
 }
 certificate vendor 1 codeSigning
-certificate expired -1 codeSigning
+certificate expired 0 codeSigning
 certificate server 1 serverAuth
 
 for copy in "$4" second.exe unsigned.exe; do cp "$2" "$copy"; done
