@@ -28,7 +28,7 @@
 #   long_runtime_folder         a runtime folder of 233 characters, where the longest destination
 #                               is 259: all four copied, and no path the program hands Windows
 #                               (as Wine's file trace shows them) is longer than MAX_PATH allows
-#   killed_mid_copy             killed (SIGKILL) while copying a 64 MB Comm.jar: nothing is left
+#   killed_mid_copy             killed (SIGKILL) while copying a 1 GB Comm.jar: nothing is left
 #                               in the runtime; started again, it installs all four
 #   scanned_meanwhile           a stand-in virus scanner holds each file in the runtime's
 #                               folders for 300 ms as soon as it can: all four installed, no box
@@ -406,6 +406,9 @@ killed_mid_copy | scanned_meanwhile)
     lay_out_sources "${extension_files[@]}"
     head -c 64M /dev/urandom | tee "$sources/Comm.jar" >"$work/originals/Comm.jar"
     if [ "$scenario" = killed_mid_copy ]; then
+        # A gigabyte, mostly a hole, takes seconds to write: a poll cannot miss it, as it did
+        # the 64 MB copy.
+        truncate -s 1G "$sources/Comm.jar" "$work/originals/Comm.jar"
         wine "$app/pellatone.exe" &
         # Comm.jar's temporary file under way.
         await 60 '[ -n "$(find "$jre6/lib/ext" -name "~*" -size +1M)" ]' \
