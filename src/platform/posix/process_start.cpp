@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,14 +21,6 @@ void Check(int result) {
     if (result != 0) throw ErrorFromErrno(result);
 }
 
-// A spawn object initialised in place, where it then stays.
-template <typename Owner, typename Object, int (*Initialise)(Object*)>
-Owner NewSpawnObject() {
-    auto object = std::make_unique<Object>();
-    Check(Initialise(object.get()));
-    return Owner(object.release());
-}
-
 }  // namespace
 
 void StartDetachedProcess(const std::string& commandLine, const std::string& workingFolder) {
@@ -38,8 +29,9 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) throw FileNotFound();
 
-    const auto actions = NewSpawnObject<posix::UniqueSpawnFileActions, posix_spawn_file_actions_t,
-                                        &posix_spawn_file_actions_init>();
+    posix_spawn_file_actions_t actionsObject{};
+    Check(posix_spawn_file_actions_init(&actionsObject));
+    const posix::UniqueSpawnFileActions actions(&actionsObject);
     Check(posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0));
     Check(posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
     Check(posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO));
@@ -48,8 +40,9 @@ void StartDetachedProcess(const std::string& commandLine, const std::string& wor
     // Entered by the new process itself, before the program is looked up and run.
     Check(posix_spawn_file_actions_addchdir_np(actions.Get(), workingFolder.c_str()));
 
-    const auto attributes =
-        NewSpawnObject<posix::UniqueSpawnAttributes, posix_spawnattr_t, &posix_spawnattr_init>();
+    posix_spawnattr_t attributesObject{};
+    Check(posix_spawnattr_init(&attributesObject));
+    const posix::UniqueSpawnAttributes attributes(&attributesObject);
     // Its own session, so no hang-up or signal meant for ours reaches it; and none of our blocked
     // or ignored signals carries over into it.
     sigset_t noSignals;
