@@ -77,12 +77,12 @@ public:
     // Gives the complete file its final name, never in place of another file; a link that leads
     // nowhere counts as no file and makes way, as it always did.
     Placing PutInPlace() {
-        Placing placing = path_.empty() ? LinkUnnamed() : RenameNamed();
+        Placing placing = Place();
         struct stat info = {};
         if (placing == Placing::kNameTaken && ::stat(destination_.c_str(), &info) != 0 &&
             errno == ENOENT && ::lstat(destination_.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
             ::unlink(destination_.c_str()) == 0) {
-            placing = path_.empty() ? LinkUnnamed() : RenameNamed();
+            placing = Place();
         }
         if (placing == Placing::kPlaced) {
             if (const int error = fd_.Close(); error != 0) {
@@ -111,6 +111,8 @@ private:
         if (!fd_) ThrowCreationError(errno);
         path_.assign(buffer.data());
     }
+
+    Placing Place() { return path_.empty() ? LinkUnnamed() : RenameNamed(); }
 
     Placing LinkUnnamed() {
         // Linking the file itself takes a capability root has; anyone may link it through /proc.

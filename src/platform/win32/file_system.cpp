@@ -224,9 +224,8 @@ public:
         return true;
     }
 
-    // Gives the file, no longer marked, the destination's name unless a file is there and
-    // `replace` is false. ERROR_SUCCESS, or why not; either way it stays open.
-    // Never in place of another file.
+    // Gives the file, no longer marked, the destination's name, never in place of another file.
+    // ERROR_SUCCESS, or why not; either way it stays open.
     DWORD RenameTo(const std::wstring& destination, Patience& patience) {
         // The system's path conversion takes a full path on every Windows from Vista on.
         const std::size_t nameBytes = destination.size() * sizeof(wchar_t);

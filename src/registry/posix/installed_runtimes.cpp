@@ -184,6 +184,10 @@ RegistryValue InstalledRuntimeRegistry::RegReadValue(RegistryKey root, const std
                                                      const std::string& valueName,
                                                      const RegistryValue* defaultValue) {
     const std::optional<std::string_view> version = VersionNamedBy(root, keyPath);
+    if (version && version->empty() && !Runtimes().empty()) {
+        // The runtime key holds no value.
+        throw UnsupportedValueType();
+    }
     if (version && !version->empty()) {
         if (const InstalledJavaRuntime* runtime = RuntimeOf(*version)) {
             // A version key holds JavaHome alone.
@@ -192,9 +196,6 @@ RegistryValue InstalledRuntimeRegistry::RegReadValue(RegistryKey root, const std
             }
             return runtime->folder;
         }
-    } else if (RegKeyExists(root, keyPath)) {
-        // The runtime key holds no value.
-        throw UnsupportedValueType();
     }
     // A key that is not there cannot be opened.
     return defaultValue != nullptr ? *defaultValue : RegistryValue{};
